@@ -1,0 +1,292 @@
+#include "AppForm.h"
+
+#include "AppIcon.h"
+#include "model/NavigationTree.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QThread>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace talvaro {
+namespace {
+
+constexpr int ClientWidth = 760;
+constexpr int ClientHeight = 437;
+constexpr int ToolBarHeight = 30;
+constexpr int StatusBarHeight = 19;
+constexpr int TreeWidth = 161;
+constexpr int PageWidth = 368;
+constexpr int PageHeight = 388;
+constexpr int HelpWidth = ClientWidth - TreeWidth - PageWidth;
+constexpr int HelpHeaderHeight = 41;
+
+const QString NoPortText = QStringLiteral("Verwendeter COM-Port: keiner");
+
+} // namespace
+
+const QStringList TAppForm::PageNames{
+    QStringLiteral("PanelRuf"),      QStringLiteral("PanelImage"),
+    QStringLiteral("PanelTln"),      QStringLiteral("PanelLtg"),
+    QStringLiteral("PanelNachwahl"), QStringLiteral("PanelExternErweitert"),
+    QStringLiteral("PanelKontakte")};
+
+TAppForm::TAppForm(Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), m_dialogs(dialogs),
+      m_settings([this](const QString& message) {
+          m_dialogs.showMessageBox(MessageIcon::Information, message);
+      }) {
+    setObjectName(QStringLiteral("AppForm"));
+    setWindowIcon(appIcon());
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    setFont(font);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    // 1. The window from its layout.
+    createActions();
+    createMenu();
+    createToolBar();
+    setCentralWidget(createCentralArea());
+    createStatusBar();
+    setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+
+    // 2.-3. Initial state.
+    m_firstShow = true;
+    m_portInUse = 0;
+    m_searchPort = 0;
+    m_comLogName = QStringLiteral("ComLog.log");
+    m_comLogging = false;
+    m_statusPanels[1]->setText(NoPortText);
+
+    // 4. Settings.
+    const StoredSettings stored = m_settings.load();
+    m_document.workDir = stored.workDir;
+    m_portInUse = stored.port;
+    m_comLogging = stored.comLogging;
+
+    // 7.-9. The new configuration's name and the caption.
+    m_document.defaultFileName = DefaultFileName;
+    m_document.filePath = m_document.workDir + m_document.defaultFileName;
+    m_document.untitled = true;
+    m_document.titleBase = QStringLiteral("Talvaro - Konfigurator für Mirello 16 und Quenta 26");
+    connect(&m_document, &Document::captionChanged, this, &QWidget::setWindowTitle);
+    m_document.setCaption(m_document.titleBase + QStringLiteral(" - ") +
+                          m_document.defaultFileName);
+
+    // 10. The default model.
+    setDeviceType(DefaultDeviceType);
+
+    // 14.-16.
+    TreeView1->expandAll();
+    m_document.clearModified();
+    m_searchPrefix = QStringLiteral("Suche an ");
+}
+
+TAppForm::~TAppForm() = default;
+
+void TAppForm::createActions() {
+    auto make = [this](QAction*& action, const char* name, const QString& text,
+                       const QKeySequence& shortcut = {}) {
+        action = new QAction(text, this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(shortcut);
+    };
+    make(FileNew1, "FileNew1", QStringLiteral("Neu erstellen"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    make(FileOpen1, "FileOpen1", QStringLiteral("Ö&ffnen..."), QKeySequence(Qt::CTRL | Qt::Key_O));
+    make(Upload, "Upload", QStringLiteral("Konfiguration speichern"));
+    make(Download, "Download", QStringLiteral("Konfiguration &auslesen"));
+    make(Werkseinstellung, "Werkseinstellung", QStringLiteral("Werkseinstellungen"));
+    make(FileSaveAs1, "FileSaveAs1", QStringLiteral("In Datei speichern..."));
+    make(Print1, "Print1", QStringLiteral("&Drucken..."), QKeySequence(Qt::CTRL | Qt::Key_P));
+    make(Printer1, "Printer1", QStringLiteral("Ducker einrichten..."));
+    make(FileExit1, "FileExit1", QStringLiteral("&Beenden"));
+    make(NeueFirmware1, "NeueFirmware1", QStringLiteral("Neue Firmware..."));
+    make(HelpAbout1, "HelpAbout1", QStringLiteral("&Info..."), QKeySequence(Qt::CTRL | Qt::Key_I));
+
+    connect(FileExit1, &QAction::triggered, this, &QWidget::close);
+    connect(HelpAbout1, &QAction::triggered, this, [this] { m_dialogs.showAbout(); });
+}
+
+void TAppForm::createMenu() {
+    QMenu* config = menuBar()->addMenu(QStringLiteral("Konfiguration"));
+    config->addActions({FileNew1, FileOpen1, Upload, Download, Werkseinstellung, FileSaveAs1});
+    config->addSeparator();
+    config->addActions({Print1, Printer1});
+    config->addSeparator();
+    config->addAction(FileExit1);
+    menuBar()->addMenu(QStringLiteral("Extras"))->addAction(NeueFirmware1);
+    menuBar()->addMenu(QStringLiteral("Hilfe"))->addAction(HelpAbout1);
+}
+
+void TAppForm::createToolBar() {
+    QToolBar* bar = addToolBar(QStringLiteral("ToolBar1"));
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setFixedHeight(ToolBarHeight);
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    auto* print = new QToolButton(bar);
+    print->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    print->setToolTip(QStringLiteral("Drucken"));
+    connect(print, &QToolButton::clicked, Print1, &QAction::trigger);
+    bar->addWidget(print);
+    bar->addSeparator();
+
+    // The wide buttons carry their own captions, the second one with its trailing blank.
+    auto wide = [this, bar](const char* name, const QString& text, QAction* action) {
+        auto* button = new QToolButton(bar);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setText(text);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setMinimumWidth(150);
+        connect(button, &QToolButton::clicked, action, &QAction::trigger);
+        connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
+        bar->addWidget(button);
+    };
+    wide("ToolButtonDownload", QStringLiteral("Konfiguration auslesen"), Download);
+    wide("ToolButtonUpload", QStringLiteral("Konfiguration speichern "), Upload);
+}
+
+QWidget* TAppForm::createCentralArea() {
+    auto* area = new QWidget(this);
+    area->setFixedSize(ClientWidth, PageHeight);
+
+    TreeView1 = new QTreeWidget(area);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setGeometry(0, 0, TreeWidth, PageHeight);
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setIndentation(19);
+    TreeView1->setRootIsDecorated(false);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    // The pages share one place; later ones are raised above earlier ones.
+    for (const QString& name : PageNames) {
+        auto* pageWidget = new QWidget(area);
+        pageWidget->setObjectName(name);
+        pageWidget->setGeometry(TreeWidth, 0, PageWidth, PageHeight);
+        pageWidget->setVisible(name == QLatin1String("PanelImage"));
+        pageWidget->raise();
+        m_pages << pageWidget;
+    }
+    auto* picture = new QLabel(page(QStringLiteral("PanelImage")));
+    picture->setObjectName(QStringLiteral("Image1"));
+    picture->setAlignment(Qt::AlignCenter);
+    picture->setGeometry(0, 0, PageWidth, PageHeight);
+
+    auto* help = new QWidget(area);
+    help->setObjectName(QStringLiteral("PanelInfo"));
+    help->setGeometry(TreeWidth + PageWidth, 0, HelpWidth, PageHeight);
+    auto* helpLayout = new QVBoxLayout(help);
+    helpLayout->setContentsMargins(0, 0, 0, 0);
+    helpLayout->setSpacing(0);
+    auto* header = new QLabel(QStringLiteral("Hilfe"), help);
+    header->setObjectName(QStringLiteral("PanelInfoHead"));
+    QFont bold = header->font();
+    bold.setBold(true);
+    header->setFont(bold);
+    header->setAlignment(Qt::AlignCenter);
+    header->setFixedHeight(HelpHeaderHeight);
+    header->setFrameShape(QFrame::Panel);
+    InfoText = new QTextEdit(help);
+    InfoText->setObjectName(QStringLiteral("InfoText"));
+    InfoText->setReadOnly(true);
+    helpLayout->addWidget(header);
+    helpLayout->addWidget(InfoText, 1);
+    return area;
+}
+
+void TAppForm::createStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setFixedHeight(StatusBarHeight);
+    bar->setSizeGripEnabled(false);
+    const int widths[2] = {250, 300};
+    for (int i = 0; i < 2; ++i) {
+        m_statusPanels[i] = new QLabel(bar);
+        m_statusPanels[i]->setFixedWidth(widths[i]);
+        m_statusPanels[i]->setFrameShape(QFrame::Panel);
+        m_statusPanels[i]->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(m_statusPanels[i]);
+    }
+}
+
+QString TAppForm::statusText(int panel) const { return m_statusPanels[panel]->text(); }
+
+QWidget* TAppForm::page(const QString& name) const {
+    for (QWidget* w : m_pages)
+        if (w->objectName() == name)
+            return w;
+    return nullptr;
+}
+
+void TAppForm::rebuildTree() {
+    TreeView1->clear();
+    QList<QTreeWidgetItem*> items;
+    for (const NavigationNode& node : navigationNodes(m_document.deviceType())) {
+        auto* item = node.parent < 0 ? new QTreeWidgetItem(TreeView1)
+                                     : new QTreeWidgetItem(items[node.parent]);
+        item->setText(0, node.text);
+        items << item;
+    }
+    TreeView1->expandAll();
+}
+
+void TAppForm::setDeviceType(DeviceType code) {
+    m_document.applyDeviceType(code);
+    rebuildTree();
+    updateTitle();
+}
+
+void TAppForm::markModified() { m_document.markModified(); }
+
+void TAppForm::updateTitle() { m_document.updateTitle(); }
+
+void TAppForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_firstShow)
+        return;
+    m_firstShow = false;
+    emit firstShown();
+}
+
+bool TAppForm::FormCloseQuery() {
+    if (!m_document.isModified())
+        return true;
+    const DialogResult answer = m_dialogs.showMessage(
+        MessageDialog::Hinweis, QStringLiteral("Hinweis"),
+        {QStringLiteral("Die Daten wurden geändert und nicht gespeichert!"),
+         QStringLiteral("Wollen Sie die Daten vor dem Beenden speichern?")});
+    switch (answer) {
+    case DialogResult::Yes:
+        return saveConfiguration() != -1;
+    case DialogResult::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TAppForm::FormClose() { m_settings.save(m_document.folder(), m_portInUse); }
+
+void TAppForm::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+} // namespace talvaro

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "Settings.h"
+#include "model/Dialogs.h"
+#include "model/Document.h"
+#include "model/ImageBuffers.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QTextEdit;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace talvaro {
+
+// The main window: owns the edited configuration, its device type, file name and
+// modified mark, and hosts the pages, the help panel and the status bar.
+class TAppForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TAppForm(Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TAppForm() override;
+
+    void setDeviceType(DeviceType code);
+    void markModified();
+    void updateTitle();
+
+    // 0 = saved or nothing to do, -1 = failure (the pending command stops).
+    int saveConfiguration();
+    int saveConfigurationAs();
+
+    Document& document() { return m_document; }
+    const Document& document() const { return m_document; }
+    ImageBuffers& images() { return m_images; }
+    quint16 portInUse() const { return m_portInUse; }
+    bool comLogging() const { return m_comLogging; }
+    bool isFirstShowPending() const { return m_firstShow; }
+    QString statusText(int panel) const;
+
+    QWidget* page(const QString& name) const;
+    QTreeWidget* tree() const { return TreeView1; }
+    QTextEdit* infoText() const { return InfoText; }
+
+    // Page names from back to front.
+    static const QStringList PageNames;
+
+signals:
+    // The first showing of the window, which starts the device search.
+    void firstShown();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void createMenu();
+    void createToolBar();
+    QWidget* createCentralArea();
+    void createStatusBar();
+    void rebuildTree();
+
+    bool FormCloseQuery();
+    void FormClose();
+
+    Dialogs& m_dialogs;
+    Document m_document;
+    ImageBuffers m_images;
+    SettingsStore m_settings;
+
+    quint16 m_portInUse = 0;
+    quint16 m_searchPort = 0;
+    bool m_comLogging = false;
+    bool m_firstShow = true;
+    QString m_comLogName;
+    QString m_searchPrefix;
+
+    QAction* FileNew1 = nullptr;
+    QAction* FileOpen1 = nullptr;
+    QAction* Upload = nullptr;
+    QAction* Download = nullptr;
+    QAction* Werkseinstellung = nullptr;
+    QAction* FileSaveAs1 = nullptr;
+    QAction* Print1 = nullptr;
+    QAction* Printer1 = nullptr;
+    QAction* FileExit1 = nullptr;
+    QAction* NeueFirmware1 = nullptr;
+    QAction* HelpAbout1 = nullptr;
+
+    QTreeWidget* TreeView1 = nullptr;
+    QTextEdit* InfoText = nullptr;
+    QLabel* m_statusPanels[2] = {nullptr, nullptr};
+    QList<QWidget*> m_pages;
+};
+
+} // namespace talvaro

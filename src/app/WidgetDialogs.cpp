@@ -1,0 +1,152 @@
+#include "WidgetDialogs.h"
+
+#include "AboutBox.h"
+#include "MessageDialogs.h"
+#include "SearchDialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace talvaro {
+
+WidgetDialogs::WidgetDialogs() = default;
+WidgetDialogs::~WidgetDialogs() = default;
+
+void WidgetDialogs::createDialogs(QWidget* mainWindow) {
+    m_mainWindow = mainWindow;
+    ErrorDialog = std::make_unique<TErrorDialog>();
+    UpDownLoad = std::make_unique<TUpDownLoad>();
+    UpDownLoad->setMainWindow(mainWindow);
+    ProgErgebnisDialog = std::make_unique<TProgErgebnisDialog>();
+    HinweisBox = std::make_unique<THinweisBox>();
+    WaehleComPortDlg = std::make_unique<TWaehleComPortDlg>();
+    ErgebnisDialog = std::make_unique<TErgebnisDialog>();
+    AboutBox = std::make_unique<TAboutBox>();
+    KeineAnlageDlg = std::make_unique<TKeineAnlageDlg>();
+    SuchenDlg = std::make_unique<TSuchenDlg>();
+    SelectDeviceDlg = std::make_unique<TSelectDeviceDlg>();
+}
+
+DialogResult WidgetDialogs::showMessage(MessageDialog which, const QString& caption,
+                                        const QStringList& lines) {
+    TMessageDialog* dialog = nullptr;
+    switch (which) {
+    case MessageDialog::Error:
+        dialog = ErrorDialog.get();
+        break;
+    case MessageDialog::Hinweis:
+        dialog = HinweisBox.get();
+        break;
+    case MessageDialog::Ergebnis:
+        dialog = ErgebnisDialog.get();
+        break;
+    case MessageDialog::ProgErgebnis:
+        dialog = ProgErgebnisDialog.get();
+        break;
+    }
+    dialog->setWindowTitle(caption);
+    for (const QString& line : lines)
+        dialog->addLine(line);
+    const DialogResult result = dialog->run();
+    dialog->clearMessage();
+    return result;
+}
+
+void WidgetDialogs::showMessageBox(MessageIcon icon, const QString& text) {
+    const QMessageBox::Icon boxIcon = icon == MessageIcon::Critical  ? QMessageBox::Critical
+                                      : icon == MessageIcon::Warning ? QMessageBox::Warning
+                                                                     : QMessageBox::NoIcon;
+    QMessageBox box(boxIcon, QStringLiteral("Talvaro"), text, QMessageBox::NoButton,
+                    m_mainWindow);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+DialogResult WidgetDialogs::askWarning(const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, m_mainWindow);
+    QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes ? DialogResult::Yes : DialogResult::No;
+}
+
+DialogResult WidgetDialogs::askNoDeviceFound() { return KeineAnlageDlg->run(); }
+
+std::optional<DeviceType> WidgetDialogs::selectDeviceType(DeviceType current) {
+    return SelectDeviceDlg->choose(current);
+}
+
+PortChoice WidgetDialogs::choosePort(const QStringList& entries, quint16 currentPort) {
+    return WaehleComPortDlg->choose(entries, currentPort);
+}
+
+void WidgetDialogs::showAbout() { AboutBox->run(); }
+
+void WidgetDialogs::setSearchPortLabel(const QString& text) { SuchenDlg->setPortLabel(text); }
+
+bool WidgetDialogs::isSearchShowing() const { return SuchenDlg->isVisible(); }
+
+void WidgetDialogs::execSearch() {
+    SuchenDlg->setButtonsEnabled(false);
+    SuchenDlg->run();
+}
+
+void WidgetDialogs::closeSearch() {
+    if (SuchenDlg->isVisible())
+        SuchenDlg->finish(DialogResult::Cancel);
+}
+
+void WidgetDialogs::setTransferCaption(const QString& caption) {
+    UpDownLoad->setWindowTitle(caption);
+}
+
+void WidgetDialogs::showTransfer() { UpDownLoad->show(); }
+
+void WidgetDialogs::closeTransfer() { UpDownLoad->closeTransfer(); }
+
+void WidgetDialogs::setTransferClosedHandler(std::function<void()> handler) {
+    UpDownLoad->setClosedHandler(std::move(handler));
+}
+
+QString qtFileFilter(const QString& pipeFilter) {
+    // Every other field is a mask that the description already shows. On this platform
+    // "*.*" would miss files without a dot, so "all files" becomes "*".
+    const QStringList parts = pipeFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i < parts.size(); i += 2)
+        filters << QString(parts[i]).replace(QStringLiteral("(*.*)"), QStringLiteral("(*)"));
+    return filters.join(QStringLiteral(";;"));
+}
+
+namespace {
+
+QString runFileDialog(QWidget* parent, const FileDialogRequest& request,
+                      QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setNameFilter(qtFileFilter(request.filter));
+    dialog.setDefaultSuffix(request.defaultExt);
+    if (!request.folder.isEmpty())
+        dialog.setDirectory(request.folder);
+    if (!request.proposedName.isEmpty() && !request.proposedName.contains(QLatin1Char('*')))
+        dialog.selectFile(request.proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString WidgetDialogs::getOpenFileName(const FileDialogRequest& request) {
+    return runFileDialog(m_mainWindow, request, QFileDialog::AcceptOpen);
+}
+
+QString WidgetDialogs::getSaveFileName(const FileDialogRequest& request) {
+    return runFileDialog(m_mainWindow, request, QFileDialog::AcceptSave);
+}
+
+} // namespace talvaro

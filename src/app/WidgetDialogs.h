@@ -1,0 +1,68 @@
+#pragma once
+
+#include "model/Dialogs.h"
+
+#include <memory>
+
+class QWidget;
+
+namespace talvaro {
+
+class TErrorDialog;
+class THinweisBox;
+class TErgebnisDialog;
+class TProgErgebnisDialog;
+class TUpDownLoad;
+class TKeineAnlageDlg;
+class TSuchenDlg;
+class TSelectDeviceDlg;
+class TWaehleComPortDlg;
+class TAboutBox;
+
+// The real dialogs of the window. They are created once, in the order the program has
+// always created them, and live until it ends.
+class WidgetDialogs : public Dialogs {
+public:
+    WidgetDialogs();
+    ~WidgetDialogs() override;
+
+    // Creates the dialog windows; the main window must exist already.
+    void createDialogs(QWidget* mainWindow);
+
+    DialogResult showMessage(MessageDialog which, const QString& caption,
+                             const QStringList& lines) override;
+    void showMessageBox(MessageIcon icon, const QString& text) override;
+    DialogResult askWarning(const QString& caption, const QString& text) override;
+    DialogResult askNoDeviceFound() override;
+    std::optional<DeviceType> selectDeviceType(DeviceType current) override;
+    PortChoice choosePort(const QStringList& entries, quint16 currentPort) override;
+    void showAbout() override;
+    void setSearchPortLabel(const QString& text) override;
+    bool isSearchShowing() const override;
+    void execSearch() override;
+    void closeSearch() override;
+    void setTransferCaption(const QString& caption) override;
+    void showTransfer() override;
+    void closeTransfer() override;
+    void setTransferClosedHandler(std::function<void()> handler) override;
+    QString getOpenFileName(const FileDialogRequest& request) override;
+    QString getSaveFileName(const FileDialogRequest& request) override;
+
+private:
+    QWidget* m_mainWindow = nullptr;
+    std::unique_ptr<TErrorDialog> ErrorDialog;
+    std::unique_ptr<TUpDownLoad> UpDownLoad;
+    std::unique_ptr<TProgErgebnisDialog> ProgErgebnisDialog;
+    std::unique_ptr<THinweisBox> HinweisBox;
+    std::unique_ptr<TWaehleComPortDlg> WaehleComPortDlg;
+    std::unique_ptr<TErgebnisDialog> ErgebnisDialog;
+    std::unique_ptr<TAboutBox> AboutBox;
+    std::unique_ptr<TKeineAnlageDlg> KeineAnlageDlg;
+    std::unique_ptr<TSuchenDlg> SuchenDlg;
+    std::unique_ptr<TSelectDeviceDlg> SelectDeviceDlg;
+};
+
+// "Text (*.tkx)|*.tkx|Alle Dateien (*.*)|*.*" in the form Qt's file dialogs take.
+QString qtFileFilter(const QString& pipeFilter);
+
+} // namespace talvaro

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "DeviceTypes.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace talvaro {
+
+enum class DialogResult { Ok, Cancel, Yes, No, Retry };
+
+// The program's own message windows; each shows a caption and lines of text.
+enum class MessageDialog { Error, Hinweis, Ergebnis, ProgErgebnis };
+
+enum class MessageIcon { Information, Warning, Critical };
+
+struct FileDialogRequest {
+    QString folder;
+    QString proposedName;
+    QString filter; // "Description|*.ext|Description|*.*"
+    QString defaultExt;
+};
+
+// The port chosen in the port dialog: Ok carries a port, Cancel leaves it as it was.
+struct PortChoice {
+    DialogResult result = DialogResult::Cancel;
+    quint16 port = 0;
+};
+
+// Every dialog of the program is reached through this interface, so that the window
+// shows real dialogs while tests and the command line answer them without a person.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // ErrorDialog, HinweisBox, ErgebnisDialog or ProgErgebnisDialog, shown modally.
+    // The lines are gone again once it has closed.
+    virtual DialogResult showMessage(MessageDialog which, const QString& caption,
+                                     const QStringList& lines) = 0;
+    // A plain platform message box with one OK button.
+    virtual void showMessageBox(MessageIcon icon, const QString& text) = 0;
+    // Warning box with "&Ja" and "&Nein"; answers Yes or No.
+    virtual DialogResult askWarning(const QString& caption, const QString& text) = 0;
+
+    // KeineAnlageDlg: Ok for "Offline", Retry for "Suchen".
+    virtual DialogResult askNoDeviceFound() = 0;
+    // SelectDeviceDlg: the chosen type, or nothing when cancelled.
+    virtual std::optional<DeviceType> selectDeviceType(DeviceType current) = 0;
+    // WaehleComPortDlg with entries "COM<n>", the first preselected.
+    virtual PortChoice choosePort(const QStringList& entries, quint16 currentPort) = 0;
+    virtual void showAbout() = 0;
+
+    // SuchenDlg: shown modally while the search runs; closeSearch ends it with Cancel.
+    virtual void setSearchPortLabel(const QString& text) = 0;
+    virtual bool isSearchShowing() const = 0;
+    virtual void execSearch() = 0;
+    virtual void closeSearch() = 0;
+
+    // UpDownLoad: shown without waiting; every close runs the closing handler, also
+    // when the window was not showing.
+    virtual void setTransferCaption(const QString& caption) = 0;
+    virtual void showTransfer() = 0;
+    virtual void closeTransfer() = 0;
+    virtual void setTransferClosedHandler(std::function<void()> handler) = 0;
+
+    // File dialogs: the chosen path, or an empty text when cancelled.
+    virtual QString getOpenFileName(const FileDialogRequest& request) = 0;
+    virtual QString getSaveFileName(const FileDialogRequest& request) = 0;
+};
+
+} // namespace talvaro

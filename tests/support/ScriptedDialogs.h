@@ -1,0 +1,63 @@
+#pragma once
+
+#include "model/Dialogs.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Answers the program's dialogs from a script. Every dialog shown is recorded; one that
+// the script did not expect fails the running test.
+class ScriptedDialogs : public talvaro::Dialogs {
+public:
+    struct Shown {
+        QString dialog; // "ErrorDialog", "HinweisBox", "MessageBox", "SelectDeviceDlg", ...
+        QString caption;
+        QStringList lines;
+    };
+    struct Answer {
+        QString dialog;
+        talvaro::DialogResult result = talvaro::DialogResult::Ok;
+        QString text; // file name, chosen port entry
+        talvaro::DeviceType type = 0;
+    };
+
+    void expect(const QString& dialog, talvaro::DialogResult result, const QString& text = {});
+    void expectDeviceType(talvaro::DeviceType type);
+    bool allAnswered() const { return m_script.isEmpty(); }
+
+    QList<Shown> shown;
+    QString searchPortLabel;
+    QString transferCaption = QStringLiteral("Datenügertragung");
+    bool searchShowing = false;
+    bool transferShowing = false;
+
+    talvaro::DialogResult showMessage(talvaro::MessageDialog which, const QString& caption,
+                                      const QStringList& lines) override;
+    void showMessageBox(talvaro::MessageIcon icon, const QString& text) override;
+    talvaro::DialogResult askWarning(const QString& caption, const QString& text) override;
+    talvaro::DialogResult askNoDeviceFound() override;
+    std::optional<talvaro::DeviceType> selectDeviceType(talvaro::DeviceType current) override;
+    talvaro::PortChoice choosePort(const QStringList& entries, quint16 currentPort) override;
+    void showAbout() override;
+    void setSearchPortLabel(const QString& text) override { searchPortLabel = text; }
+    bool isSearchShowing() const override { return searchShowing; }
+    void execSearch() override;
+    void closeSearch() override { searchShowing = false; }
+    void setTransferCaption(const QString& caption) override { transferCaption = caption; }
+    void showTransfer() override { transferShowing = true; }
+    void closeTransfer() override;
+    void setTransferClosedHandler(std::function<void()> handler) override {
+        m_transferClosed = std::move(handler);
+    }
+    QString getOpenFileName(const talvaro::FileDialogRequest& request) override;
+    QString getSaveFileName(const talvaro::FileDialogRequest& request) override;
+
+    talvaro::FileDialogRequest lastFileRequest;
+
+private:
+    Answer next(const QString& dialog, const QString& caption, const QStringList& lines);
+
+    QList<Answer> m_script;
+    std::function<void()> m_transferClosed;
+};
