@@ -41,8 +41,7 @@ const QStringList TAppForm::PageNames{
     QStringLiteral("PanelKontakte")};
 
 TAppForm::TAppForm(Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), m_dialogs(dialogs),
-      m_settings([this](const QString& message) {
+    : QMainWindow(parent), m_dialogs(dialogs), m_settings([this](const QString& message) {
           m_dialogs.showMessageBox(MessageIcon::Information, message);
       }) {
     setObjectName(QStringLiteral("AppForm"));
@@ -222,7 +221,9 @@ void TAppForm::createStatusBar() {
     }
 }
 
-QString TAppForm::statusText(int panel) const { return m_statusPanels[panel]->text(); }
+QString TAppForm::statusText(int panel) const {
+    return m_statusPanels[panel]->text();
+}
 
 QWidget* TAppForm::page(const QString& name) const {
     for (QWidget* w : m_pages)
@@ -249,9 +250,13 @@ void TAppForm::setDeviceType(DeviceType code) {
     updateTitle();
 }
 
-void TAppForm::markModified() { m_document.markModified(); }
+void TAppForm::markModified() {
+    m_document.markModified();
+}
 
-void TAppForm::updateTitle() { m_document.updateTitle(); }
+void TAppForm::updateTitle() {
+    m_document.updateTitle();
+}
 
 void TAppForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -264,10 +269,10 @@ void TAppForm::showEvent(QShowEvent* event) {
 bool TAppForm::FormCloseQuery() {
     if (!m_document.isModified())
         return true;
-    const DialogResult answer = m_dialogs.showMessage(
-        MessageDialog::Hinweis, QStringLiteral("Hinweis"),
-        {QStringLiteral("Die Daten wurden geändert und nicht gespeichert!"),
-         QStringLiteral("Wollen Sie die Daten vor dem Beenden speichern?")});
+    const DialogResult answer =
+        m_dialogs.showMessage(MessageDialog::Hinweis, QStringLiteral("Hinweis"),
+                              {QStringLiteral("Die Daten wurden geändert und nicht gespeichert!"),
+                               QStringLiteral("Wollen Sie die Daten vor dem Beenden speichern?")});
     switch (answer) {
     case DialogResult::Yes:
         return saveConfiguration() != -1;
@@ -278,7 +283,9 @@ bool TAppForm::FormCloseQuery() {
     }
 }
 
-void TAppForm::FormClose() { m_settings.save(m_document.folder(), m_portInUse); }
+void TAppForm::FormClose() {
+    m_settings.save(m_document.folder(), m_portInUse);
+}
 
 void TAppForm::closeEvent(QCloseEvent* event) {
     if (!FormCloseQuery()) {

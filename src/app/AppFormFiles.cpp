@@ -20,9 +20,9 @@ int TAppForm::saveConfiguration() {
     }
     const QByteArray& image = m_images.working(m_document.deviceType());
     if (file.write(image) != image.size() || !file.flush()) {
-        m_dialogs.showMessage(MessageDialog::Error, FileErrorCaption,
-                              {QStringLiteral("Fehler!"),
-                               QStringLiteral("Die Datei konnte nicht geöffnet werden.")});
+        m_dialogs.showMessage(
+            MessageDialog::Error, FileErrorCaption,
+            {QStringLiteral("Fehler!"), QStringLiteral("Die Datei konnte nicht geöffnet werden.")});
         return -1;
     }
     updateTitle();
@@ -30,8 +30,8 @@ int TAppForm::saveConfiguration() {
 }
 
 int TAppForm::saveConfigurationAs() {
-    const QString path = m_dialogs.getSaveFileName(
-        {m_document.folder(), m_document.fileName(), m_document.configFilter, m_document.configExt});
+    const QString path = m_dialogs.getSaveFileName({m_document.folder(), m_document.fileName(),
+                                                    m_document.configFilter, m_document.configExt});
     if (path.isEmpty())
         return 0;
     m_document.filePath = path;

@@ -56,9 +56,13 @@ TMessageDialog::TMessageDialog(const QString& caption, Picture picture, QSize cl
     layout->addLayout(m_buttons);
 }
 
-void TMessageDialog::addLine(const QString& line) { m_message->appendPlainText(line); }
+void TMessageDialog::addLine(const QString& line) {
+    m_message->appendPlainText(line);
+}
 
-void TMessageDialog::clearMessage() { m_message->clear(); }
+void TMessageDialog::clearMessage() {
+    m_message->clear();
+}
 
 QStringList TMessageDialog::lines() const {
     const QString text = m_message->toPlainText();

@@ -28,7 +28,9 @@ void ResultDialog::finish(DialogResult result) {
     done(result == DialogResult::Cancel ? Rejected : Accepted);
 }
 
-void ResultDialog::reject() { finish(DialogResult::Cancel); }
+void ResultDialog::reject() {
+    finish(DialogResult::Cancel);
+}
 
 QPushButton* ResultDialog::addResultButton(const QString& text, DialogResult result) {
     auto* button = new QPushButton(text, this);

@@ -70,9 +70,13 @@ TSuchenDlg::TSuchenDlg(QWidget* parent) : ResultDialog(QStringLiteral("Suchen"),
     setFixedSize(300, 180);
 }
 
-void TSuchenDlg::setPortLabel(const QString& text) { m_portLabel->setText(text); }
+void TSuchenDlg::setPortLabel(const QString& text) {
+    m_portLabel->setText(text);
+}
 
-QString TSuchenDlg::portLabel() const { return m_portLabel->text(); }
+QString TSuchenDlg::portLabel() const {
+    return m_portLabel->text();
+}
 
 void TSuchenDlg::setButtonsEnabled(bool enabled) {
     m_ok->setEnabled(enabled);
@@ -126,7 +130,9 @@ int TSelectDeviceDlg::selectedRow() const {
     return -1;
 }
 
-void TSelectDeviceDlg::selectRow(int row) { m_rows[row]->setChecked(true); }
+void TSelectDeviceDlg::selectRow(int row) {
+    m_rows[row]->setChecked(true);
+}
 
 std::optional<DeviceType> TSelectDeviceDlg::choose(DeviceType current) {
     selectRow(rowFor(current));

@@ -59,7 +59,9 @@ qlonglong readInteger(const QSettings& s, const QString& key) {
 
 SettingsStore::SettingsStore(ErrorReporter reportError) : m_reportError(std::move(reportError)) {}
 
-QString SettingsStore::defaultWorkDir() { return QDir::currentPath() + QLatin1Char('/'); }
+QString SettingsStore::defaultWorkDir() {
+    return QDir::currentPath() + QLatin1Char('/');
+}
 
 bool SettingsStore::keyExists() const {
     const QSettings user(QSettings::UserScope, Organisation, Application);

@@ -57,8 +57,7 @@ void WidgetDialogs::showMessageBox(MessageIcon icon, const QString& text) {
     const QMessageBox::Icon boxIcon = icon == MessageIcon::Critical  ? QMessageBox::Critical
                                       : icon == MessageIcon::Warning ? QMessageBox::Warning
                                                                      : QMessageBox::NoIcon;
-    QMessageBox box(boxIcon, QStringLiteral("Talvaro"), text, QMessageBox::NoButton,
-                    m_mainWindow);
+    QMessageBox box(boxIcon, QStringLiteral("Talvaro"), text, QMessageBox::NoButton, m_mainWindow);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
 }
@@ -72,7 +71,9 @@ DialogResult WidgetDialogs::askWarning(const QString& caption, const QString& te
     return box.clickedButton() == yes ? DialogResult::Yes : DialogResult::No;
 }
 
-DialogResult WidgetDialogs::askNoDeviceFound() { return KeineAnlageDlg->run(); }
+DialogResult WidgetDialogs::askNoDeviceFound() {
+    return KeineAnlageDlg->run();
+}
 
 std::optional<DeviceType> WidgetDialogs::selectDeviceType(DeviceType current) {
     return SelectDeviceDlg->choose(current);
@@ -82,11 +83,17 @@ PortChoice WidgetDialogs::choosePort(const QStringList& entries, quint16 current
     return WaehleComPortDlg->choose(entries, currentPort);
 }
 
-void WidgetDialogs::showAbout() { AboutBox->run(); }
+void WidgetDialogs::showAbout() {
+    AboutBox->run();
+}
 
-void WidgetDialogs::setSearchPortLabel(const QString& text) { SuchenDlg->setPortLabel(text); }
+void WidgetDialogs::setSearchPortLabel(const QString& text) {
+    SuchenDlg->setPortLabel(text);
+}
 
-bool WidgetDialogs::isSearchShowing() const { return SuchenDlg->isVisible(); }
+bool WidgetDialogs::isSearchShowing() const {
+    return SuchenDlg->isVisible();
+}
 
 void WidgetDialogs::execSearch() {
     SuchenDlg->setButtonsEnabled(false);
@@ -102,9 +109,13 @@ void WidgetDialogs::setTransferCaption(const QString& caption) {
     UpDownLoad->setWindowTitle(caption);
 }
 
-void WidgetDialogs::showTransfer() { UpDownLoad->show(); }
+void WidgetDialogs::showTransfer() {
+    UpDownLoad->show();
+}
 
-void WidgetDialogs::closeTransfer() { UpDownLoad->closeTransfer(); }
+void WidgetDialogs::closeTransfer() {
+    UpDownLoad->closeTransfer();
+}
 
 void WidgetDialogs::setTransferClosedHandler(std::function<void()> handler) {
     UpDownLoad->setClosedHandler(std::move(handler));

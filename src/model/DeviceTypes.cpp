@@ -12,7 +12,8 @@ const QString FirmwareFilterGeneric =
     QStringLiteral("Mirello 16 / Quenta 26 Firmwaredatei (*.efw)|*.efw|Alle Dateien (*.*)|*.*");
 
 QString configFilterFor(const char* model) {
-    return QString::fromUtf8(model) + QStringLiteral(" Dateien (*.tkx)|*.tkx|Alle Dateien (*.*)|*.*");
+    return QString::fromUtf8(model) +
+           QStringLiteral(" Dateien (*.tkx)|*.tkx|Alle Dateien (*.*)|*.*");
 }
 
 QString firmwareFilterFor(const char* model) {
@@ -94,17 +95,16 @@ DeviceTypeProfile makeProfile(DeviceType code) {
 }
 
 const std::array<DeviceTypeProfile, 8>& profiles() {
-    static const std::array<DeviceTypeProfile, 8> table{makeProfile(0), makeProfile(1),
-                                                        makeProfile(2), makeProfile(3),
-                                                        makeProfile(4), makeProfile(5),
-                                                        makeProfile(6), makeProfile(7)};
+    static const std::array<DeviceTypeProfile, 8> table{
+        makeProfile(0), makeProfile(1), makeProfile(2), makeProfile(3),
+        makeProfile(4), makeProfile(5), makeProfile(6), makeProfile(7)};
     return table;
 }
 
-const FamilyProfile FourExtensionProfile{DeviceFamily::FourExtension, 4, 60, 61, "R0000,3c\r",
-                                         "W0000,3c\r"};
-const FamilyProfile SixExtensionProfile{DeviceFamily::SixExtension, 6, 76, 77, "R0000,4c\r",
-                                        "W0000,4c\r"};
+const FamilyProfile FourExtensionProfile{
+    DeviceFamily::FourExtension, 4, 60, 61, "R0000,3c\r", "W0000,3c\r"};
+const FamilyProfile SixExtensionProfile{
+    DeviceFamily::SixExtension, 6, 76, 77, "R0000,4c\r", "W0000,4c\r"};
 
 // Members of a group may answer for each other; types 0, 1 and 4 stand alone.
 // Order matters: the current type's own identity is tried first, then the siblings.
@@ -115,13 +115,17 @@ constexpr std::array<Group, 2> ModelGroups{{{2, 3}, {5, 7}}};
 
 } // namespace
 
-bool isDefinedDeviceType(DeviceType code) { return code <= HighestDeviceType; }
+bool isDefinedDeviceType(DeviceType code) {
+    return code <= HighestDeviceType;
+}
 
 const DeviceTypeProfile& deviceProfile(DeviceType code) {
     return profiles()[isDefinedDeviceType(code) ? code : 0];
 }
 
-bool isSixExtension(DeviceType code) { return code == 5 || code == 6 || code == 7; }
+bool isSixExtension(DeviceType code) {
+    return code == 5 || code == 6 || code == 7;
+}
 
 DeviceFamily deviceFamily(DeviceType code) {
     return isSixExtension(code) ? DeviceFamily::SixExtension : DeviceFamily::FourExtension;

@@ -42,9 +42,13 @@ void Document::updateTitle() {
     m_modified = false;
 }
 
-QString Document::fileName() const { return fileNameOf(filePath); }
+QString Document::fileName() const {
+    return fileNameOf(filePath);
+}
 
-QString Document::folder() const { return folderOf(filePath); }
+QString Document::folder() const {
+    return folderOf(filePath);
+}
 
 QString folderOf(const QString& path) {
     const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));

@@ -1,4 +1,6 @@
 #include <QTest>
-class T : public QObject { Q_OBJECT };
+class T : public QObject {
+    Q_OBJECT
+};
 QTEST_MAIN(T)
 #include "test_dialogs.moc"

@@ -30,11 +30,11 @@ void TestDeviceTypes::familyFollowsTheCode_data() {
     QTest::addColumn<QByteArray>("read");
     QTest::addColumn<QByteArray>("write");
     for (uint code : {0u, 1u, 2u, 3u, 4u, 8u, 255u})
-        QTest::addRow("type %u", code) << code << 60 << QByteArray("R0000,3c\r")
-                                       << QByteArray("W0000,3c\r");
+        QTest::addRow("type %u", code)
+            << code << 60 << QByteArray("R0000,3c\r") << QByteArray("W0000,3c\r");
     for (uint code : {5u, 6u, 7u})
-        QTest::addRow("type %u", code) << code << 76 << QByteArray("R0000,4c\r")
-                                       << QByteArray("W0000,4c\r");
+        QTest::addRow("type %u", code)
+            << code << 76 << QByteArray("R0000,4c\r") << QByteArray("W0000,4c\r");
 }
 
 void TestDeviceTypes::familyFollowsTheCode() {

@@ -79,7 +79,9 @@ PortChoice ScriptedDialogs::choosePort(const QStringList& entries, quint16 curre
     return {DialogResult::Ok, static_cast<quint16>(a.text.mid(3).toUInt())};
 }
 
-void ScriptedDialogs::showAbout() { next(QStringLiteral("AboutBox"), QStringLiteral("Info"), {}); }
+void ScriptedDialogs::showAbout() {
+    next(QStringLiteral("AboutBox"), QStringLiteral("Info"), {});
+}
 
 void ScriptedDialogs::execSearch() {
     // Stands in for the modal search window: events run until the search closes it.
