@@ -1,6 +1,220 @@
+#include "ScriptedDialogs.h"
+#include "SettingsSandbox.h"
+#include "app/AppForm.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenuBar>
+#include <QSignalSpy>
 #include <QTest>
-class T : public QObject {
+#include <QTreeWidget>
+
+using namespace talvaro;
+
+class TestAppForm : public QObject {
     Q_OBJECT
+private slots:
+    void firstStartWithoutSettings();
+    void storedSettingsAreUsed();
+    void twoEditsGiveOneMark();
+    void closeQueryAnswers();
+    void closeSavesUntitledThroughSaveAs();
+    void closeStaysOpenWhenSavingFails();
+    void closeWritesTheFolderOfTheFile();
+    void firstShowingHappensOnce();
+    void menuHasEveryCommand();
+    void deviceTypeAboveSevenActsAsTypeZero();
+    void fixedClientArea();
 };
-QTEST_MAIN(T)
+
+void TestAppForm::firstStartWithoutSettings() {
+    SettingsSandbox sandbox;
+    ScriptedDialogs dialogs;
+    TAppForm form(dialogs);
+    QCOMPARE(form.windowTitle(), QStringLiteral("Talvaro - Konfigurator für Mirello 16 - Neu.tkx"));
+    QCOMPARE(form.statusText(1), QStringLiteral("Verwendeter COM-Port: keiner"));
+    QCOMPARE(form.statusText(0), QString());
+    QCOMPARE(form.document().filePath, QDir::currentPath() + "/Neu.tkx");
+    QCOMPARE(form.document().deviceType(), 5u);
+    QVERIFY(!form.document().isModified());
+    QVERIFY(form.document().untitled);
+    QCOMPARE(form.portInUse(), quint16(0));
+    QVERIFY(!form.comLogging());
+    QVERIFY(form.page("PanelImage")->isVisibleTo(&form));
+    for (const QString& name : TAppForm::PageNames)
+        if (name != "PanelImage")
+            QVERIFY2(!form.page(name)->isVisibleTo(&form), qPrintable(name));
+    QCOMPARE(form.tree()->topLevelItem(0)->text(0), QStringLiteral("Konfiguration"));
+    QVERIFY(dialogs.shown.isEmpty());
+}
+
+void TestAppForm::storedSettingsAreUsed() {
+    SettingsSandbox sandbox;
+    SettingsSandbox::write(sandbox.userFile(),
+                           "[General]\nWorkDir=/daten/anlagen/\nCOM=21\nComLogging=1\n");
+    ScriptedDialogs dialogs;
+    TAppForm form(dialogs);
+    QCOMPARE(form.document().filePath, QStringLiteral("/daten/anlagen/Neu.tkx"));
+    QCOMPARE(form.portInUse(), quint16(0));
+    QVERIFY(form.comLogging());
+    QVERIFY(SettingsSandbox::read(sandbox.userFile()).contains("COM=0"));
+}
+
+void TestAppForm::twoEditsGiveOneMark() {
+    SettingsSandbox sandbox;
+    ScriptedDialogs dialogs;
+    TAppForm form(dialogs);
+    form.markModified();
+    form.markModified();
+    QCOMPARE(form.windowTitle(),
+             QStringLiteral("Talvaro - Konfigurator für Mirello 16 - Neu.tkx*"));
+    // A type change starts anew and clears the mark.
+    form.setDeviceType(6);
+    QCOMPARE(form.windowTitle(), QStringLiteral("Talvaro - Konfigurator für Quenta 26 - Neu.tkx"));
+}
+
+void TestAppForm::closeQueryAnswers() {
+    SettingsSandbox sandbox;
+    ScriptedDialogs dialogs;
+    {
+        TAppForm form(dialogs);
+        form.show();
+        QVERIFY(form.close()); // nothing changed: no question
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+    {
+        TAppForm form(dialogs);
+        form.show();
+        form.markModified();
+        dialogs.expect("HinweisBox", DialogResult::Cancel);
+        QVERIFY(!form.close());
+        QVERIFY(form.windowTitle().endsWith("Neu.tkx*"));
+        QCOMPARE(dialogs.shown.last().caption, QStringLiteral("Hinweis"));
+        QCOMPARE(dialogs.shown.last().lines,
+                 QStringList({"Die Daten wurden geändert und nicht gespeichert!",
+                              "Wollen Sie die Daten vor dem Beenden speichern?"}));
+        dialogs.expect("HinweisBox", DialogResult::No);
+        QVERIFY(form.close());
+    }
+    QVERIFY(dialogs.allAnswered());
+}
+
+void TestAppForm::closeSavesUntitledThroughSaveAs() {
+    SettingsSandbox sandbox;
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    {
+        // A cancelled file dialog is no failure: the window closes.
+        TAppForm form(dialogs);
+        form.markModified();
+        dialogs.expect("HinweisBox", DialogResult::Yes);
+        dialogs.expect("SaveDialog", DialogResult::Cancel);
+        QVERIFY(form.close());
+    }
+    {
+        TAppForm form(dialogs);
+        form.markModified();
+        const QString path = dir.filePath("anlage.tkx");
+        dialogs.expect("HinweisBox", DialogResult::Yes);
+        dialogs.expect("SaveDialog", DialogResult::Ok, path);
+        QVERIFY(form.close());
+        QCOMPARE(dialogs.lastFileRequest.proposedName, QStringLiteral("Neu.tkx"));
+        QCOMPARE(dialogs.lastFileRequest.defaultExt, QStringLiteral("tkx"));
+        QCOMPARE(QFileInfo(path).size(), 76);
+        QCOMPARE(form.document().workDir, dir.path() + "/");
+    }
+    QVERIFY(dialogs.allAnswered());
+}
+
+void TestAppForm::closeStaysOpenWhenSavingFails() {
+    SettingsSandbox sandbox;
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    TAppForm form(dialogs);
+    form.show();
+    form.markModified();
+    dialogs.expect("HinweisBox", DialogResult::Yes);
+    dialogs.expect("SaveDialog", DialogResult::Ok, dir.filePath("fehlt/anlage.tkx"));
+    dialogs.expect("MessageBox", DialogResult::Ok);
+    QVERIFY(!form.close());
+    QVERIFY(form.document().isModified());
+    QVERIFY(form.windowTitle().endsWith("*"));
+    QVERIFY(dialogs.allAnswered());
+}
+
+void TestAppForm::closeWritesTheFolderOfTheFile() {
+    SettingsSandbox sandbox;
+    SettingsSandbox::write(sandbox.systemFile(), "[General]\nCOM=0\n");
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    TAppForm form(dialogs);
+    dialogs.expect("SaveDialog", DialogResult::Ok, dir.filePath("büro.tkx"));
+    QCOMPARE(form.saveConfigurationAs(), 0);
+    QCOMPARE(form.windowTitle(),
+             QStringLiteral("Talvaro - Konfigurator für Mirello 16 - büro.tkx"));
+    QVERIFY(form.close());
+    const QString stored = SettingsSandbox::read(sandbox.userFile());
+    QVERIFY2(stored.contains("WorkDir=" + dir.path() + "/"), qPrintable(stored));
+    QVERIFY(stored.contains("COM=0"));
+}
+
+void TestAppForm::firstShowingHappensOnce() {
+    SettingsSandbox sandbox;
+    ScriptedDialogs dialogs;
+    TAppForm form(dialogs);
+    QSignalSpy spy(&form, &TAppForm::firstShown);
+    QVERIFY(form.isFirstShowPending());
+    form.show();
+    form.hide();
+    form.show();
+    QCOMPARE(spy.count(), 1);
+    QVERIFY(!form.isFirstShowPending());
+}
+
+void TestAppForm::menuHasEveryCommand() {
+    SettingsSandbox sandbox;
+    ScriptedDialogs dialogs;
+    TAppForm form(dialogs);
+    QStringList entries;
+    for (QAction* menu : form.menuBar()->actions()) {
+        entries << menu->text();
+        for (QAction* item : menu->menu()->actions())
+            entries << (item->isSeparator() ? QStringLiteral("-")
+                                            : item->text() + "/" + item->shortcut().toString());
+    }
+    QCOMPARE(entries, QStringList({"Konfiguration", "Neu erstellen/Ctrl+N", "Ö&ffnen.../Ctrl+O",
+                                   "Konfiguration speichern/", "Konfiguration &auslesen/",
+                                   "Werkseinstellungen/", "In Datei speichern.../", "-",
+                                   "&Drucken.../Ctrl+P", "Ducker einrichten.../", "-", "&Beenden/",
+                                   "Extras", "Neue Firmware.../", "Hilfe", "&Info.../Ctrl+I"}));
+
+    dialogs.expect("AboutBox", DialogResult::Ok);
+    form.findChild<QAction*>("HelpAbout1")->trigger();
+    QVERIFY(dialogs.allAnswered());
+}
+
+void TestAppForm::deviceTypeAboveSevenActsAsTypeZero() {
+    SettingsSandbox sandbox;
+    ScriptedDialogs dialogs;
+    TAppForm form(dialogs);
+    form.setDeviceType(11);
+    QCOMPARE(form.document().deviceType(), 11u);
+    QCOMPARE(form.windowTitle(),
+             QStringLiteral("Talvaro - Konfigurator für Mirello 16 und Quenta 26 - Neu.tkx"));
+    QCOMPARE(form.document().imageLength, 60);
+    QCOMPARE(form.tree()->topLevelItem(0)->child(0)->childCount(), 0);
+}
+
+void TestAppForm::fixedClientArea() {
+    SettingsSandbox sandbox;
+    ScriptedDialogs dialogs;
+    TAppForm form(dialogs);
+    QCOMPARE(form.width(), 760);
+    QCOMPARE(form.height() - form.menuBar()->sizeHint().height(), 437);
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+    QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(form.page("PanelKontakte")->size(), QSize(368, 388));
+}
+
+QTEST_MAIN(TestAppForm)
 #include "test_app_form.moc"
