@@ -117,7 +117,12 @@ private:
     void doorRule(int extension);
     void contactRule(int contact);
     void setDoorRing(int extension, bool on);
-    void doorCallButton(int on); // ButtonTlnEin (1), ButtonTlnAus (0)
+
+    bool remoteControlWithoutPin() const;
+    QString remoteControlMessage() const;
+    bool contactPageVisible() const;
+    void showPinField(bool showPage); // without the page: focus only when it is visible
+    void doorCallButton(int on);      // ButtonTlnEin (1), ButtonTlnAus (0)
 
     Document& m_document;
     Dialogs& m_dialogs;

@@ -1,11 +1,134 @@
 #include "ConfigModel.h"
 
+#include <array>
+
+// The factory settings of each device type, applied to the editor through the rules.
 namespace talvaro {
 
-void ConfigModel::applyFactoryDefaults() {}
+namespace {
 
-void ConfigModel::enableAllSettings() {}
+enum class Kind { Telefon, Notruf, NotrufThenRule, Unset };
 
-void ConfigModel::adaptToDeviceType() {}
+struct DefaultSet {
+    bool amtsholung, heranholen, anklopfschutz, wartemusik, nachwahl;
+    double anzahlRufe, timeout1;
+    std::array<Kind, 6> kinds;
+    bool door, ringOnBell;
+    double switchTime; // both contacts
+};
+
+constexpr Kind T = Kind::Telefon;
+constexpr Kind N = Kind::Notruf;
+constexpr Kind NR = Kind::NotrufThenRule;
+constexpr Kind U = Kind::Unset;
+
+// clang-format off
+constexpr DefaultSet BaseSet
+    {true,  true,  false, true,  false, 2,  8, {T,  T,  T,  T, U, U}, true,  true,  3.0};
+constexpr std::array<DefaultSet, 4> TypeSets{{
+    /* 4 */ {true,  true,  false, true,  true,  0,  8, {N,  N,  T,  T, U, U}, true,  true,  0.2},
+    /* 5 */ {true,  true,  false, true,  false, 2,  8, {T,  T,  T,  T, T, T}, true,  true,  3.0},
+    /* 6 */ {false, true,  false, true,  true,  0,  8, {NR, NR, NR, T, T, T}, true,  false, 0.2},
+    /* 7 */ {true,  false, true,  false, true,  0, 25, {NR, T,  T,  T, T, T}, false, false, 0.2},
+}};
+// clang-format on
+
+// The same in every set.
+constexpr double DefaultTimeout = 12;
+const QString DefaultPin = QStringLiteral("0000");
+
+const DefaultSet& defaultSetFor(DeviceType type) {
+    return type >= 4 && type <= HighestDeviceType ? TypeSets[type - 4] : BaseSet;
+}
+
+struct YesNo {
+    bool DefaultSet::*value;
+    const char* yes;
+    const char* no;
+};
+
+constexpr std::array<YesNo, 5> YesNoDefaults{{
+    {&DefaultSet::amtsholung, "RBAmtsholungJa", "RBAmtsholungNein"},
+    {&DefaultSet::heranholen, "RBHeranholenJa", "RBHeranholenNein"},
+    {&DefaultSet::anklopfschutz, "RBAnklopfschutzJa", "RBAnklopfschutzNein"},
+    {&DefaultSet::wartemusik, "RBWartemusikJa", "RBWartemusikNein"},
+    {&DefaultSet::nachwahl, "RBNachwahlJa", "RBNachwahlNein"},
+}};
+
+// What the rules may disable; the fax and emergency radios are left to the kind rules.
+constexpr std::array<const char*, 14> SystemControls{
+    "RBAmtsholungJa",    "RBAmtsholungNein",     "RBHeranholenJa",        "RBHeranholenNein",
+    "RBAnklopfschutzJa", "RBAnklopfschutzNein",  "RBWartemusikJa",        "RBWartemusikNein",
+    "RBNachwahlJa",      "RBNachwahlNein",       "LMDSpinEditAnzahlRufe", "LMDSpinEditTimeout1",
+    "RBHookflashAmt",    "RBHookflashRueckfrage"};
+constexpr std::array<const char*, 12> ExtensionControls{
+    "RBTelefon", "RBAnrufbeantworter", "RBTfe",       "RBvab",       "RBhab",      "RBnab", "CBtb",
+    "CBarb",     "CBTaste1Ruf",        "CBTaste2Ruf", "CBTaste3Ruf", "CBTaste4Ruf"};
+constexpr std::array<const char*, 4> ContactChoices{"Intern", "Klingel", "Extern", "Fern"};
+
+} // namespace
+
+void ConfigModel::enableAllSettings() {
+    for (const char* name : SystemControls)
+        setEnabled(QLatin1String(name), true);
+    for (int n = 1; n <= 6; ++n)
+        for (const char* prefix : ExtensionControls)
+            setEnabled(extensionControl(prefix, n), true);
+    for (int contact = 1; contact <= 2; ++contact) {
+        for (const char* choice : ContactChoices)
+            setEnabled(QStringLiteral("RBKontakt%1").arg(contact) + QLatin1String(choice), true);
+        for (int button = 1; button <= 4; ++button)
+            setEnabled(QStringLiteral("CBKontakt%1Klingel%2").arg(contact).arg(button), true);
+        setEnabled(QStringLiteral("LMDExtSpinEditK%1Time").arg(contact), true);
+    }
+    setEnabled(QStringLiteral("LMDEditFernsteuerungPin"), true);
+    setEnabled(QStringLiteral("LMDExtSpinEditTimeout2"), true);
+    setEnabled(QStringLiteral("LMDExtSpinEditTimeout3"), true);
+}
+
+void ConfigModel::applyFactoryDefaults() {
+    const DefaultSet& set = defaultSetFor(m_document.deviceType());
+    const int count = extensionCount();
+
+    enableAllSettings();
+    for (const YesNo& c : YesNoDefaults)
+        setChecked(QLatin1String(set.*c.value ? c.yes : c.no), true);
+    setValue(QStringLiteral("LMDSpinEditAnzahlRufe"), set.anzahlRufe);
+    setValue(QStringLiteral("LMDSpinEditTimeout1"), set.timeout1);
+    setChecked(QStringLiteral("RBHookflashAmt"), true);
+
+    for (int n = 1; n <= 6; ++n) {
+        const Kind kind = set.kinds[n - 1];
+        if (kind == Kind::Unset)
+            continue;
+        setChecked(extensionControl(kind == Kind::Telefon ? "RBTelefon" : "RBNotruf", n), true);
+        // These sets run the emergency rule even when the radio was selected already.
+        if (kind == Kind::NotrufThenRule)
+            kindRule(n);
+    }
+    for (int n = 1; n <= count; ++n)
+        setChecked(extensionControl("RBvab", n), true);
+    for (int n = 1; n <= count; ++n)
+        setChecked(extensionControl("CBtb", n), set.door);
+    for (int n = 1; n <= count; ++n)
+        setChecked(extensionControl("CBarb", n), true);
+    for (int button = 1; button <= 4; ++button)
+        for (int n = 1; n <= count; ++n)
+            setChecked(extensionControl(qPrintable(QStringLiteral("CBTaste%1Ruf").arg(button)), n),
+                       set.ringOnBell);
+
+    for (int contact = 1; contact <= 2; ++contact) {
+        setChecked(QStringLiteral("RBKontakt%1Intern").arg(contact), true);
+        for (int button = 1; button <= 4; ++button) {
+            const QString box = QStringLiteral("CBKontakt%1Klingel%2").arg(contact).arg(button);
+            setChecked(box, false);
+            setEnabled(box, false);
+        }
+        setValue(QStringLiteral("LMDExtSpinEditK%1Time").arg(contact), set.switchTime);
+    }
+    setText(QStringLiteral("LMDEditFernsteuerungPin"), DefaultPin);
+    setValue(QStringLiteral("LMDExtSpinEditTimeout2"), DefaultTimeout);
+    setValue(QStringLiteral("LMDExtSpinEditTimeout3"), DefaultTimeout);
+}
 
 } // namespace talvaro
