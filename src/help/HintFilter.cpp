@@ -1,0 +1,102 @@
+#include "HintFilter.h"
+
+#include "HelpHints.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QMenu>
+#include <QStatusTipEvent>
+#include <QWidget>
+
+namespace talvaro {
+namespace {
+
+bool hasEmptyShortHint(const QString& hint) {
+    return hint.startsWith(QLatin1Char('|'));
+}
+
+// A widget repeats its own status tip when the mouse enters it and an empty one when
+// it leaves; the enter and leave handling already covers those.
+bool isOwnEcho(const QObject* receiver, const QString& tip) {
+    const auto* w = qobject_cast<const QWidget*>(receiver);
+    if (!w || w->statusTip().isEmpty())
+        return false;
+    return tip.isEmpty() || tip == w->statusTip();
+}
+
+} // namespace
+
+HintFilter::HintFilter(QObject* parent) : QObject(parent) {}
+
+QString HintFilter::inheritedHint(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        if (!w->statusTip().isEmpty())
+            return w->statusTip();
+        if (w->isWindow())
+            break;
+    }
+    return {};
+}
+
+bool HintFilter::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Enter:
+        if (auto* w = qobject_cast<QWidget*>(watched))
+            setPending(inheritedHint(w));
+        break;
+    case QEvent::Leave:
+        // Where the mouse went is known once all leave and enter events of the move
+        // have passed: the last one decides, so the parent's hint is only a candidate.
+        if (auto* w = qobject_cast<QWidget*>(watched))
+            setPending(w->isWindow() ? QString() : inheritedHint(w->parentWidget()));
+        break;
+    case QEvent::StatusTip: {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        if (!isOwnEcho(watched, tip))
+            setPending(tip);
+        return true; // the status bar shows device information, never hints
+    }
+    case QEvent::ToolTip:
+        if (auto* w = qobject_cast<QWidget*>(watched); w && hasEmptyShortHint(w->statusTip()))
+            return true;
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void HintFilter::setPending(const QString& hint) {
+    m_pending = hint;
+    if (m_scheduled)
+        return;
+    m_scheduled = true;
+    QMetaObject::invokeMethod(this, &HintFilter::flush, Qt::QueuedConnection);
+}
+
+void HintFilter::flush() {
+    m_scheduled = false;
+    emit hintChanged(m_pending);
+}
+
+void setHelpHint(QObject* target, int topic) {
+    const QString hint = helpHint(topic);
+    if (auto* menu = qobject_cast<QMenu*>(target))
+        menu->menuAction()->setStatusTip(hint);
+    else if (auto* w = qobject_cast<QWidget*>(target))
+        w->setStatusTip(hint);
+    else if (auto* a = qobject_cast<QAction*>(target))
+        a->setStatusTip(hint);
+}
+
+void assignHelpHints(QObject* root) {
+    for (const HelpHintAssignment& a : helpHintAssignments()) {
+        const QString name = QLatin1String(a.objectName);
+        if (root->objectName() == name)
+            setHelpHint(root, a.topic);
+        for (QObject* o : root->findChildren<QObject*>(name))
+            setHelpHint(o, a.topic);
+    }
+}
+
+} // namespace talvaro
