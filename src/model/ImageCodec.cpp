@@ -117,7 +117,7 @@ void encodePin(QByteArray& image, int offset, const QString& text) {
     }
 }
 
-// Hundredths of a second, truncated; the tolerance keeps 99.9 from becoming 9989.
+// Hundredths of a second, truncated; the tolerance keeps 2.3 s from becoming 229.
 int hundredths(double seconds) {
     return static_cast<int>(std::floor(seconds * 100.0 + 1e-6));
 }

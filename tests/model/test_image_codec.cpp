@@ -1,0 +1,356 @@
+#include "ModelFixture.h"
+#include "model/ImageBuffers.h"
+
+#include <QTest>
+
+using namespace talvaro;
+
+namespace {
+
+// An image of `length` zero bytes with the given offsets set.
+QByteArray image(int length, std::initializer_list<std::pair<int, int>> bytes) {
+    QByteArray result(length, '\0');
+    for (const auto& [offset, value] : bytes)
+        result[offset] = static_cast<char>(value);
+    return result;
+}
+
+const QString Pin = QStringLiteral("LMDEditFernsteuerungPin");
+
+// Offsets the four-extension layout leaves alone; the six-extension ones in brackets.
+const QList<int> FourKept{12, 13, 14, 15, 26, 27, 28, 29, 30, 31, 34, 35, 40, 41,
+                          42, 43, 44, 45, 46, 47, 52, 53, 54, 55, 56, 57, 58, 59};
+const QList<int> SixKept{6,  7,  14, 15, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29,
+                         30, 31, 42, 43, 44, 45, 46, 47, 50, 51, 54, 55, 56, 57,
+                         58, 59, 60, 61, 62, 63, 68, 69, 70, 71, 72, 73, 74, 75};
+
+} // namespace
+
+class TestImageCodec : public QObject {
+    Q_OBJECT
+private slots:
+    void factoryImageFourFamily();
+    void factoryImageSixFamily();
+    void encodeWritesOnlyTheCurrentFamily();
+    void editedConfigurationRoundTrips_data();
+    void editedConfigurationRoundTrips();
+    void decodeRunsTheRulesInOrder();
+    void decodeFallsBackOnOddBytes();
+    void contactBytes_data();
+    void contactBytes();
+    void bellButtonContactWithoutButtonEncodesAsZero();
+    void contactWithoutChoiceEncodesAsInterntelefon();
+    void sixFamilyAlwaysWritesSecondContactAsOne();
+    void switchingTimeTruncates();
+    void pinDigits_data();
+    void pinDigits();
+    void pinEncodingRoundTrips_data();
+    void pinEncodingRoundTrips();
+    void shortWorkingImageIsPadded();
+};
+
+void TestImageCodec::factoryImageFourFamily() {
+    ModelFixture f(3);
+    ImageBuffers images;
+    f.model.encodeImage(images);
+    const QByteArray expected =
+        image(60, {{4, 0x19},  {5, 0x19}, {6, 0x19}, {7, 0x19},  {8, 0x0f},  {9, 0x0f},  {10, 0x0f},
+                   {11, 0x0f}, {16, 1},   {17, 1},   {19, 1},    {22, 2},    {23, 80},   {24, 120},
+                   {25, 120},  {32, 1},   {33, 1},   {36, 0x2c}, {37, 0x01}, {38, 0x2c}, {39, 0x01},
+                   {48, 10},   {49, 10},  {50, 10},  {51, 10}});
+    QCOMPARE(images.fourWorking.toHex(' '), expected.toHex(' '));
+    QCOMPARE(images.checksum, imageChecksum(expected));
+    QCOMPARE(int(images.checksum), 617 % 256);
+}
+
+void TestImageCodec::factoryImageSixFamily() {
+    ModelFixture f(6);
+    ImageBuffers images;
+    f.model.encodeImage(images);
+    const QByteArray expected =
+        image(76, {{0, 4},     {1, 4},     {2, 4},     {8, 0x19}, {9, 0x19}, {10, 0x19},
+                   {11, 0x19}, {12, 0x19}, {13, 0x19}, {32, 1},   {35, 1},   {37, 1},
+                   {39, 80},   {40, 120},  {41, 120},  {48, 1},   {49, 1},   {52, 20},
+                   {64, 10},   {65, 10},   {66, 10},   {67, 10}});
+    QCOMPARE(images.sixWorking.toHex(' '), expected.toHex(' '));
+    QCOMPARE(images.checksum, imageChecksum(expected));
+}
+
+void TestImageCodec::encodeWritesOnlyTheCurrentFamily() {
+    ModelFixture f(5);
+    ImageBuffers images;
+    images.fourWorking.fill('\x55');
+    f.model.encodeImage(images);
+    QCOMPARE(images.fourWorking, QByteArray(60, '\x55'));
+    QCOMPARE(images.checksum, imageChecksum(images.sixWorking));
+}
+
+void TestImageCodec::editedConfigurationRoundTrips_data() {
+    QTest::addColumn<uint>("type");
+    QTest::newRow("four extensions") << 4u;
+    QTest::newRow("six extensions") << 6u;
+}
+
+void TestImageCodec::editedConfigurationRoundTrips() {
+    QFETCH(uint, type);
+    ModelFixture source(type);
+    ConfigModel& m = source.model;
+    source.select(QStringLiteral("RBAnrufbeantworter21"));
+    source.select(QStringLiteral("RBhab21"));
+    source.select(QStringLiteral("RBTfe22"));
+    source.select(QStringLiteral("RBTelefon23"));
+    source.select(QStringLiteral("RBnab23"));
+    m.setChecked(ring(2, 3), false);
+    source.select(QStringLiteral("RBFax24"));
+    if (isSixExtension(type)) {
+        source.select(QStringLiteral("RBNotruf25"));
+        m.setChecked(ring(3, 5), false);
+        m.setChecked(QStringLiteral("CBtb26"), false);
+    } else {
+        source.select(QStringLiteral("RBKontakt2Fern"));
+        m.setValue(QStringLiteral("LMDExtSpinEditK2Time"), 0.1);
+    }
+    source.select(QStringLiteral("RBKontakt1Klingel"));
+    m.setChecked(QStringLiteral("CBKontakt1Klingel1"), true);
+    m.setChecked(QStringLiteral("CBKontakt1Klingel3"), true);
+    m.setValue(QStringLiteral("LMDExtSpinEditK1Time"), 99.9);
+    m.setText(Pin, QStringLiteral("1205"));
+    m.setValue(QStringLiteral("LMDSpinEditAnzahlRufe"), 9);
+    m.setValue(QStringLiteral("LMDSpinEditTimeout1"), 25);
+    m.setValue(QStringLiteral("LMDExtSpinEditTimeout2"), 3);
+    source.select(QStringLiteral("RBHookflashRueckfrage"));
+    source.select(QStringLiteral("RBAnklopfschutzJa"));
+
+    ImageBuffers images;
+    m.encodeImage(images);
+    const QList<int>& kept = isSixExtension(type) ? SixKept : FourKept;
+    QByteArray& written = images.working(type);
+    for (int offset : kept)
+        written[offset] = static_cast<char>(0xe0 + offset % 16);
+    const QByteArray original = written;
+
+    ModelFixture target(type);
+    target.model.decodeImage(images);
+    for (const QString& name : m.controlNames()) {
+        const ControlState& a = m.state(name);
+        const ControlState& b = target.model.state(name);
+        QVERIFY2(a.checked == b.checked && a.enabled == b.enabled && a.value == b.value &&
+                     a.text == b.text,
+                 qPrintable(name));
+    }
+    ImageBuffers again = images;
+    target.model.encodeImage(again);
+    QCOMPARE(again.working(type).toHex(' '), original.toHex(' '));
+    QCOMPARE(again.checksum, imageChecksum(original));
+}
+
+void TestImageCodec::decodeRunsTheRulesInOrder() {
+    ModelFixture f(6);
+    f.select(QStringLiteral("RBTfe24")); // door permission and rings off before the read
+    ImageBuffers images;
+    images.sixWorking = image(76, {
+                                      {1, 4},     // extension 2 Notruf ...
+                                      {9, 0x11},  // ... without door permission
+                                      {11, 0x19}, // extension 4 Telefon with door permission
+                                      {16, 0x0a}, // button 1 rings at 2 and 4
+                                      {18, 0x08}, // button 3 rings at 4 only
+                                  });
+    f.model.decodeImage(images);
+    // The kind rule turned the rings of 4 on, the masks then picked single buttons.
+    QVERIFY(f.checked(ring(1, 4)));
+    QVERIFY(!f.checked(ring(2, 4)));
+    QVERIFY(f.checked(ring(3, 4)));
+    QVERIFY(f.enabled(ring(2, 4)));
+    // The door permission read last cleared and locked all rings of 2, whatever the masks.
+    for (int button = 1; button <= 4; ++button) {
+        QVERIFY(!f.checked(ring(button, 2)));
+        QVERIFY(!f.enabled(ring(button, 2)));
+    }
+    QVERIFY(f.checked(QStringLiteral("RBNotruf22")));
+    QVERIFY(f.checked(QStringLiteral("CBarb22")));
+}
+
+void TestImageCodec::decodeFallsBackOnOddBytes() {
+    ModelFixture f(3);
+    ImageBuffers images;
+    images.fourWorking = image(60, {{0, 7},      // unknown kind
+                                    {4, 0x06},   // Halbamt and Nichtamt
+                                    {5, 0xe0},   // no permission bit
+                                    {22, 200},   // rings
+                                    {23, 125},   // 12.5 s
+                                    {24, 0},     // below range
+                                    {25, 255}}); // above range
+    f.model.decodeImage(images);
+    QVERIFY(f.checked(QStringLiteral("RBTelefon21")));
+    QVERIFY(f.checked(QStringLiteral("RBnab21")));
+    QVERIFY(f.checked(QStringLiteral("RBvab22")));
+    QCOMPARE(f.value(QStringLiteral("LMDSpinEditAnzahlRufe")), 9.0);
+    QCOMPARE(f.value(QStringLiteral("LMDSpinEditTimeout1")), 12.0);
+    QCOMPARE(f.value(QStringLiteral("LMDExtSpinEditTimeout2")), 3.0);
+    QCOMPARE(f.value(QStringLiteral("LMDExtSpinEditTimeout3")), 25.0);
+    QCOMPARE(f.value(QStringLiteral("LMDExtSpinEditK1Time")), 0.1);
+    QCOMPARE(f.text(Pin), QStringLiteral("0000"));
+
+    f.model.encodeImage(images);
+    QCOMPARE(int(quint8(images.fourWorking[23])), 120);
+    QCOMPARE(int(quint8(images.fourWorking[4])), 0x04);
+    QCOMPARE(int(quint8(images.fourWorking[5])), 0x01);
+}
+
+void TestImageCodec::contactBytes_data() {
+    QTest::addColumn<int>("byte");
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QString>("buttons"); // Taster 1..4 checked
+    QTest::newRow("intern") << 0x01 << "Intern"
+                            << "----";
+    QTest::newRow("zero") << 0x00 << "Intern"
+                          << "----";
+    QTest::newRow("buttons 1 and 3") << 0x0a << "Klingel"
+                                     << "x-x-";
+    QTest::newRow("button bits beside bit 0") << 0x03 << "Klingel"
+                                              << "x---";
+    QTest::newRow("all buttons") << 0x1e << "Klingel"
+                                 << "xxxx";
+    QTest::newRow("extern") << 0x20 << "Extern"
+                            << "----";
+    QTest::newRow("fern") << 0x40 << "Fern"
+                          << "----";
+    QTest::newRow("extern and fern") << 0x60 << "Intern"
+                                     << "----";
+    QTest::newRow("extern with bit 0") << 0x21 << "Intern"
+                                       << "----";
+    QTest::newRow("high bit") << 0x80 << "Intern"
+                              << "----";
+}
+
+void TestImageCodec::contactBytes() {
+    QFETCH(int, byte);
+    QFETCH(QString, choice);
+    QFETCH(QString, buttons);
+    ModelFixture f(4);
+    ImageBuffers images;
+    images.fourWorking[33] = static_cast<char>(byte);
+    f.model.decodeImage(images);
+    QVERIFY(f.checked(QStringLiteral("RBKontakt2") + choice));
+    for (int button = 1; button <= 4; ++button)
+        QCOMPARE(f.checked(QStringLiteral("CBKontakt2Klingel%1").arg(button)),
+                 buttons[button - 1] == QLatin1Char('x'));
+    QVERIFY(f.checked(QStringLiteral("RBKontakt1Intern")));
+}
+
+void TestImageCodec::bellButtonContactWithoutButtonEncodesAsZero() {
+    ModelFixture f(3);
+    f.select(QStringLiteral("RBKontakt1Klingel"));
+    ImageBuffers images;
+    f.model.encodeImage(images);
+    QCOMPARE(int(images.fourWorking[32]), 0);
+
+    ModelFixture g(3);
+    g.select(QStringLiteral("RBKontakt1Fern"));
+    g.model.decodeImage(images);
+    QVERIFY(g.checked(QStringLiteral("RBKontakt1Intern")));
+}
+
+void TestImageCodec::contactWithoutChoiceEncodesAsInterntelefon() {
+    ModelFixture f(4);
+    f.model.setChecked(QStringLiteral("RBKontakt2Intern"), false);
+    ImageBuffers images;
+    images.fourWorking[33] = 0x40;
+    f.document.updateTitle();
+    f.model.encodeImage(images);
+    QCOMPARE(int(images.fourWorking[33]), 1);
+    QVERIFY(f.checked(QStringLiteral("RBKontakt2Intern")));
+    QVERIFY(f.document.isModified());
+}
+
+void TestImageCodec::sixFamilyAlwaysWritesSecondContactAsOne() {
+    ModelFixture f(5);
+    ImageBuffers images;
+    images.sixWorking[49] = 0x40;
+    f.model.decodeImage(images);
+    QVERIFY(f.checked(QStringLiteral("RBKontakt2Intern")));
+    f.select(QStringLiteral("RBKontakt1Fern"));
+    f.model.encodeImage(images);
+    QCOMPARE(int(images.sixWorking[48]), 0x40);
+    QCOMPARE(int(images.sixWorking[49]), 1);
+}
+
+void TestImageCodec::switchingTimeTruncates() {
+    ModelFixture f(3);
+    ImageBuffers images;
+    f.model.setValue(QStringLiteral("LMDExtSpinEditK1Time"), 99.9);
+    // 2.3 * 100 is 229.99... in binary floating point.
+    f.model.setValue(QStringLiteral("LMDExtSpinEditK2Time"), 2.3);
+    f.model.encodeImage(images);
+    QCOMPARE(int(quint8(images.fourWorking[36])), 0x06);
+    QCOMPARE(int(quint8(images.fourWorking[37])), 0x27);
+    QCOMPARE(int(quint8(images.fourWorking[38])), 230);
+    QCOMPARE(int(quint8(images.fourWorking[39])), 0);
+
+    images.fourWorking[36] = '\xff';
+    images.fourWorking[37] = '\xff';
+    images.fourWorking[38] = 0x2d; // 301 hundredths
+    images.fourWorking[39] = 0x01;
+    f.model.decodeImage(images);
+    QCOMPARE(f.value(QStringLiteral("LMDExtSpinEditK1Time")), 99.9);
+    QCOMPARE(f.value(QStringLiteral("LMDExtSpinEditK2Time")), 3.0);
+}
+
+void TestImageCodec::pinDigits_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("pin");
+    QTest::newRow("digits") << QByteArray("\x04\x07\x01\x01", 4) << "4711";
+    QTest::newRow("ten is zero") << QByteArray("\x01\x02\x03\x0a", 4) << "1230";
+    QTest::newRow("zero byte") << QByteArray("\x01\x00\x03\x04", 4) << "0000";
+    QTest::newRow("above ten") << QByteArray("\x01\x02\x03\x0b", 4) << "0000";
+}
+
+void TestImageCodec::pinDigits() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, pin);
+    ModelFixture f(6);
+    f.model.setText(Pin, QStringLiteral("9999"));
+    ImageBuffers images;
+    images.sixWorking.replace(64, 4, bytes);
+    f.model.decodeImage(images);
+    QCOMPARE(f.text(Pin), pin);
+}
+
+void TestImageCodec::pinEncodingRoundTrips_data() {
+    QTest::addColumn<QString>("pin");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("readBack");
+    QTest::newRow("no zero") << "4711" << QByteArray("\x04\x07\x01\x01", 4) << "4711";
+    QTest::newRow("zeros") << "1005" << QByteArray("\x01\x0a\x0a\x05", 4) << "1005";
+    QTest::newRow("unset") << "0000" << QByteArray("\x0a\x0a\x0a\x0a", 4) << "0000";
+    QTest::newRow("short") << "12" << QByteArray("\x0a\x0a\x01\x02", 4) << "0012";
+    QTest::newRow("empty") << "" << QByteArray("\x0a\x0a\x0a\x0a", 4) << "0000";
+}
+
+void TestImageCodec::pinEncodingRoundTrips() {
+    QFETCH(QString, pin);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, readBack);
+    ModelFixture f(3);
+    f.model.setText(Pin, pin);
+    ImageBuffers images;
+    f.model.encodeImage(images);
+    QCOMPARE(images.fourWorking.mid(48, 4).toHex(), bytes.toHex());
+    f.model.setText(Pin, QStringLiteral("9"));
+    f.model.decodeImage(images);
+    QCOMPARE(f.text(Pin), readBack);
+}
+
+void TestImageCodec::shortWorkingImageIsPadded() {
+    ModelFixture f(5);
+    ImageBuffers images;
+    images.sixWorking = QByteArray(10, '\x01');
+    f.model.decodeImage(images);
+    QVERIFY(f.checked(QStringLiteral("RBAnrufbeantworter21")));
+    f.model.encodeImage(images);
+    QCOMPARE(images.sixWorking.size(), 76);
+    QCOMPARE(int(images.sixWorking[49]), 1);
+}
+
+QTEST_GUILESS_MAIN(TestImageCodec)
+#include "test_image_codec.moc"
