@@ -479,8 +479,12 @@ QList<HelpLine> helpTopicLines(int topic, DeviceType type) {
 QString helpTopicHtml(int topic, DeviceType type) {
     QString html;
     for (const HelpLine& l : helpTopicLines(topic, type)) {
-        // An empty paragraph needs a break, or the rich-text box drops the blank line.
-        const QString body = l.text.isEmpty() ? QStringLiteral("<br>") : l.text.toHtmlEscaped();
+        // Marked empty, or the break would stay in the paragraph as a line separator.
+        if (l.text.isEmpty()) {
+            html += QStringLiteral("<p style=\"-qt-paragraph-type:empty; margin:0\"><br></p>");
+            continue;
+        }
+        const QString body = l.text.toHtmlEscaped();
         html += QStringLiteral("<p style=\"margin:0\">") +
                 (l.bold ? QStringLiteral("<b>") + body + QStringLiteral("</b>") : body) +
                 QStringLiteral("</p>");
