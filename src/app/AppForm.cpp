@@ -1,17 +1,17 @@
 #include "AppForm.h"
 
 #include "AppIcon.h"
+#include "EditorPages.h"
+#include "EditorWidgets.h"
+#include "ModelBinder.h"
 #include "model/NavigationTree.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QStatusBar>
 #include <QTextEdit>
-#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -41,7 +41,8 @@ const QStringList TAppForm::PageNames{
     QStringLiteral("PanelKontakte")};
 
 TAppForm::TAppForm(Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_settings([this](const QString& message) {
+    : QMainWindow(parent), m_dialogs(dialogs), m_model(m_document, dialogs),
+      m_settings([this](const QString& message) {
           m_dialogs.showMessageBox(MessageIcon::Information, message);
       }) {
     setObjectName(QStringLiteral("AppForm"));
@@ -58,6 +59,8 @@ TAppForm::TAppForm(Dialogs& dialogs, QWidget* parent)
     createToolBar();
     setCentralWidget(createCentralArea());
     createStatusBar();
+    m_model.setView(this);
+    m_binder = new ModelBinder(m_model, *m_pages, this);
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
 
     // 2.-3. Initial state.
@@ -74,6 +77,9 @@ TAppForm::TAppForm(Dialogs& dialogs, QWidget* parent)
     m_portInUse = stored.port;
     m_comLogging = stored.comLogging;
 
+    // 6. The layout's own positions, before any device type changes them.
+    m_pages->recordLayout();
+
     // 7.-9. The new configuration's name and the caption.
     m_document.defaultFileName = DefaultFileName;
     m_document.filePath = m_document.workDir + m_document.defaultFileName;
@@ -85,6 +91,9 @@ TAppForm::TAppForm(Dialogs& dialogs, QWidget* parent)
 
     // 10. The default model.
     setDeviceType(DefaultDeviceType);
+
+    // 12. Once more, as the program always has.
+    m_model.applyFactoryDefaults();
 
     // 14.-16.
     TreeView1->expandAll();
@@ -113,6 +122,15 @@ void TAppForm::createActions() {
     make(NeueFirmware1, "NeueFirmware1", QStringLiteral("Neue Firmware..."));
     make(HelpAbout1, "HelpAbout1", QStringLiteral("&Info..."), QKeySequence(Qt::CTRL | Qt::Key_I));
 
+    connect(FileNew1, &QAction::triggered, this, [this] {
+        if (askToSave(QStringLiteral("Wollen Sie die Daten jetzt speichern?")))
+            newConfiguration();
+    });
+    connect(FileOpen1, &QAction::triggered, this, [this] {
+        if (askToSave(QStringLiteral("Wollen Sie die Daten jetzt speichern?")))
+            openConfiguration();
+    });
+    connect(FileSaveAs1, &QAction::triggered, this, &TAppForm::saveConfigurationAs);
     connect(FileExit1, &QAction::triggered, this, &QWidget::close);
     connect(HelpAbout1, &QAction::triggered, this, [this] { m_dialogs.showAbout(); });
 }
@@ -169,20 +187,23 @@ QWidget* TAppForm::createCentralArea() {
     TreeView1->setIndentation(19);
     TreeView1->setRootIsDecorated(false);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(TreeView1, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { TreeView1Change(current); });
+    connect(TreeView1, &QTreeWidget::itemClicked, this, [this] { TreeView1Click(); });
+    TreeView1->installEventFilter(this);
+    TreeView1->viewport()->installEventFilter(this);
 
     // The pages share one place; later ones are raised above earlier ones.
+    QHash<QString, QWidget*> pages;
     for (const QString& name : PageNames) {
         auto* pageWidget = new QWidget(area);
         pageWidget->setObjectName(name);
         pageWidget->setGeometry(TreeWidth, 0, PageWidth, PageHeight);
         pageWidget->setVisible(name == QLatin1String("PanelImage"));
         pageWidget->raise();
-        m_pages << pageWidget;
+        pages.insert(name, pageWidget);
     }
-    auto* picture = new QLabel(page(QStringLiteral("PanelImage")));
-    picture->setObjectName(QStringLiteral("Image1"));
-    picture->setAlignment(Qt::AlignCenter);
-    picture->setGeometry(0, 0, PageWidth, PageHeight);
+    m_pages = std::make_unique<EditorPages>(pages);
 
     auto* help = new QWidget(area);
     help->setObjectName(QStringLiteral("PanelInfo"));
@@ -226,10 +247,7 @@ QString TAppForm::statusText(int panel) const {
 }
 
 QWidget* TAppForm::page(const QString& name) const {
-    for (QWidget* w : m_pages)
-        if (w->objectName() == name)
-            return w;
-    return nullptr;
+    return PageNames.contains(name) ? m_pages->widget(name) : nullptr;
 }
 
 void TAppForm::rebuildTree() {
@@ -246,6 +264,8 @@ void TAppForm::rebuildTree() {
 
 void TAppForm::setDeviceType(DeviceType code) {
     m_document.applyDeviceType(code);
+    m_model.adaptToDeviceType();
+    m_pages->applyDeviceType(code);
     rebuildTree();
     updateTitle();
 }
@@ -256,6 +276,26 @@ void TAppForm::markModified() {
 
 void TAppForm::updateTitle() {
     m_document.updateTitle();
+}
+
+bool TAppForm::isContactPageVisible() const {
+    return !page(QStringLiteral("PanelKontakte"))->isHidden();
+}
+
+void TAppForm::showContactPage() {
+    page(QStringLiteral("PanelKontakte"))->show();
+}
+
+void TAppForm::focusPinField() {
+    m_pages->pinField()->setFocus();
+}
+
+bool TAppForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == TreeView1 && event->type() == QEvent::FocusIn)
+        TreeView1Enter();
+    if (watched == TreeView1->viewport() && event->type() == QEvent::MouseButtonPress)
+        m_currentAtPress = TreeView1->currentItem();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TAppForm::showEvent(QShowEvent* event) {

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "Settings.h"
+#include "model/ConfigModel.h"
 #include "model/Dialogs.h"
 #include "model/Document.h"
 #include "model/ImageBuffers.h"
 
 #include <QMainWindow>
+
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -15,9 +18,12 @@ class QTreeWidgetItem;
 
 namespace talvaro {
 
+class EditorPages;
+class ModelBinder;
+
 // The main window: owns the edited configuration, its device type, file name and
 // modified mark, and hosts the pages, the help panel and the status bar.
-class TAppForm : public QMainWindow {
+class TAppForm : public QMainWindow, public EditorView {
     Q_OBJECT
 public:
     explicit TAppForm(Dialogs& dialogs, QWidget* parent = nullptr);
@@ -27,10 +33,26 @@ public:
     void markModified();
     void updateTitle();
 
-    // 0 = saved or nothing to do, -1 = failure (the pending command stops).
+    // Configuration files. The save commands answer 0 when saved or nothing is to be done
+    // and -1 when the pending command must stop.
+    bool askToSave(const QString& question);
+    void newConfiguration();
+    void openConfiguration();
     int saveConfiguration();
     int saveConfigurationAs();
 
+    // Page navigation.
+    void showPage(const QTreeWidgetItem* node);
+    void showHelpTopic(int topic);
+    int helpTopic() const { return m_helpTopic; }
+
+    // What the editing rules need of the window.
+    bool isContactPageVisible() const override;
+    void showContactPage() override;
+    void focusPinField() override;
+
+    ConfigModel& model() { return m_model; }
+    EditorPages& pages() { return *m_pages; }
     Document& document() { return m_document; }
     const Document& document() const { return m_document; }
     ImageBuffers& images() { return m_images; }
@@ -53,6 +75,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createActions();
@@ -62,12 +85,25 @@ private:
     void createStatusBar();
     void rebuildTree();
 
+    enum class SaveOutcome { Saved, Cancelled, Failed };
+    SaveOutcome saveAs();
+    bool writeImage(const QString& path, const QString& failureLine);
+
+    void TreeView1Change(QTreeWidgetItem* current);
+    void TreeView1Click();
+    void TreeView1Enter();
+
     bool FormCloseQuery();
     void FormClose();
 
     Dialogs& m_dialogs;
     Document m_document;
     ImageBuffers m_images;
+    ConfigModel m_model;
+    std::unique_ptr<EditorPages> m_pages;
+    ModelBinder* m_binder = nullptr;
+    int m_helpTopic = 0;
+    const QTreeWidgetItem* m_currentAtPress = nullptr;
     SettingsStore m_settings;
 
     quint16 m_portInUse = 0;
@@ -92,7 +128,6 @@ private:
     QTreeWidget* TreeView1 = nullptr;
     QTextEdit* InfoText = nullptr;
     QLabel* m_statusPanels[2] = {nullptr, nullptr};
-    QList<QWidget*> m_pages;
 };
 
 } // namespace talvaro

@@ -2,56 +2,119 @@
 #include "AppForm.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 namespace talvaro {
 namespace {
 
 const QString FileErrorCaption = QStringLiteral("Fehler bei Dateizugriff");
+const QString Failed = QStringLiteral("Fehler!");
 
 } // namespace
 
-int TAppForm::saveConfiguration() {
-    if (m_document.untitled)
-        return saveConfigurationAs() == -1 ? -1 : 0;
-    QFile file(m_document.filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+bool TAppForm::askToSave(const QString& question) {
+    if (!m_document.isModified())
+        return true;
+    const DialogResult answer = m_dialogs.showMessage(
+        MessageDialog::Hinweis, QStringLiteral("Hinweis"),
+        {QStringLiteral("Die Daten wurden geändert und nicht gespeichert!"), question});
+    switch (answer) {
+    case DialogResult::Yes:
+        return saveConfiguration() == 0;
+    case DialogResult::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TAppForm::newConfiguration() {
+    m_model.applyFactoryDefaults();
+    m_model.refreshUniqueKinds();
+    updateTitle();
+    m_document.filePath = m_document.workDir + m_document.defaultFileName;
+    m_document.setCaption(m_document.titleBase + QStringLiteral(" - ") + m_document.fileName());
+    m_document.untitled = true;
+}
+
+void TAppForm::openConfiguration() {
+    const QByteArray::size_type length = m_images.working(m_document.deviceType()).size();
+    const QString path = m_dialogs.getOpenFileName({m_document.folder(), m_document.configMask,
+                                                    m_document.configFilter, m_document.configExt});
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
         m_dialogs.showMessageBox(MessageIcon::Critical, file.errorString());
-        return -1;
+        return;
     }
+    const QByteArray bytes = file.read(length);
+    const bool readFailed = file.error() != QFileDevice::NoError;
+    file.close();
+    if (readFailed) {
+        m_dialogs.showMessage(MessageDialog::Error, FileErrorCaption,
+                              {Failed, QStringLiteral("Die Datei konnte nicht geöffnet werden.")});
+        return;
+    }
+    if (bytes.size() < length) {
+        m_dialogs.showMessage(MessageDialog::Error, FileErrorCaption,
+                              {Failed, QStringLiteral("Die Datei ist keine Konfigurationsdatei!")});
+        return;
+    }
+    m_images.working(m_document.deviceType()) = bytes;
+    m_model.decodeImage(m_images);
+    updateTitle();
+    m_document.filePath = path;
+    m_document.untitled = false;
+    m_document.setCaption(m_document.titleBase + QStringLiteral(" - ") + m_document.fileName());
+    m_document.workDir = m_document.folder();
+}
+
+// Writes the editor's image so that a failure leaves any earlier file as it was.
+bool TAppForm::writeImage(const QString& path, const QString& failureLine) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        m_dialogs.showMessageBox(MessageIcon::Critical, file.errorString());
+        return false;
+    }
+    m_model.encodeImage(m_images);
     const QByteArray& image = m_images.working(m_document.deviceType());
-    if (file.write(image) != image.size() || !file.flush()) {
-        m_dialogs.showMessage(
-            MessageDialog::Error, FileErrorCaption,
-            {QStringLiteral("Fehler!"), QStringLiteral("Die Datei konnte nicht geöffnet werden.")});
-        return -1;
+    if (file.write(image) != image.size() || !file.commit()) {
+        file.cancelWriting();
+        m_dialogs.showMessage(MessageDialog::Error, FileErrorCaption, {Failed, failureLine});
+        return false;
     }
+    return true;
+}
+
+int TAppForm::saveConfiguration() {
+    if (!m_model.checkPinBeforeUse())
+        return -1;
+    // Asked to save, the user did not agree to lose the work by cancelling the name.
+    if (m_document.untitled)
+        return saveAs() == SaveOutcome::Saved ? 0 : -1;
+    if (!writeImage(m_document.filePath, QStringLiteral("Die Datei konnte nicht geöffnet werden.")))
+        return -1;
     updateTitle();
     return 0;
 }
 
 int TAppForm::saveConfigurationAs() {
+    return saveAs() == SaveOutcome::Failed ? -1 : 0;
+}
+
+TAppForm::SaveOutcome TAppForm::saveAs() {
     const QString path = m_dialogs.getSaveFileName({m_document.folder(), m_document.fileName(),
                                                     m_document.configFilter, m_document.configExt});
     if (path.isEmpty())
-        return 0;
+        return SaveOutcome::Cancelled;
     m_document.filePath = path;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        m_dialogs.showMessageBox(MessageIcon::Critical, file.errorString());
-        return -1;
-    }
-    const QByteArray& image = m_images.working(m_document.deviceType());
-    if (file.write(image) != image.size() || !file.flush()) {
-        m_dialogs.showMessage(
-            MessageDialog::Error, FileErrorCaption,
-            {QStringLiteral("Fehler!"),
-             QStringLiteral("Die Datei konnte nicht geöffnet oder angelegt werden.")});
-        return -1;
-    }
+    if (!writeImage(path, QStringLiteral("Die Datei konnte nicht geöffnet oder angelegt werden.")))
+        return SaveOutcome::Failed;
     m_document.untitled = false;
     updateTitle();
     m_document.workDir = m_document.folder();
-    return 0;
+    return SaveOutcome::Saved;
 }
 
 } // namespace talvaro

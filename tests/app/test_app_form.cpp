@@ -104,12 +104,14 @@ void TestAppForm::closeSavesUntitledThroughSaveAs() {
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
     {
-        // A cancelled file dialog is no failure: the window closes.
+        // Asked to save, a cancelled file name keeps the window and the changes.
         TAppForm form(dialogs);
+        form.show();
         form.markModified();
         dialogs.expect("HinweisBox", DialogResult::Yes);
         dialogs.expect("SaveDialog", DialogResult::Cancel);
-        QVERIFY(form.close());
+        QVERIFY(!form.close());
+        QVERIFY(form.document().isModified());
     }
     {
         TAppForm form(dialogs);
