@@ -62,6 +62,8 @@ public:
     // UpDownLoad: shown without waiting; every close runs the closing handler, also
     // when the window was not showing.
     virtual void setTransferCaption(const QString& caption) = 0;
+    // Replaces the lines of UpDownLoad.
+    virtual void setTransferLines(const QStringList& lines) { Q_UNUSED(lines); }
     virtual void showTransfer() = 0;
     virtual void closeTransfer() = 0;
     virtual void setTransferClosedHandler(std::function<void()> handler) = 0;

@@ -1,0 +1,250 @@
+#include "DeviceExchange.h"
+
+#include "ExchangeHost.h"
+#include "LinkPort.h"
+#include "model/Dialogs.h"
+#include "model/Document.h"
+#include "model/ImageBuffers.h"
+
+namespace talvaro {
+namespace {
+
+// Time-outs of the single steps, in ticks.
+constexpr int LineTicks = 12;
+constexpr int ReadTicks = 18;
+constexpr int AckTicks = 6;
+constexpr int ChecksumTicks = 36;
+constexpr int LoaderTicks = 18;
+
+const QString TransferErrorCaption = QStringLiteral("Übertragungsfehler");
+
+} // namespace
+
+DeviceExchange::DeviceExchange(LinkPort& link, ExchangeHost& host, Dialogs& dialogs)
+    : m_link(link), m_host(host), m_dialogs(dialogs) {
+    m_dialogs.setTransferClosedHandler([this] { transferWindowClosed(); });
+}
+
+QString DeviceExchange::answerText(const QByteArray& packet) {
+    QString text;
+    for (const char c : packet)
+        if (c >= 0x20 && c <= 0x7E)
+            text += QLatin1Char(c);
+    return text;
+}
+
+void DeviceExchange::DataPacket1Packet(const QByteArray& packet) {
+    if (packet.isEmpty())
+        return;
+    const char firstByte = packet.at(0);
+    switch (m_record.state) {
+    case ExchangeState::Idle:
+        return;
+    case ExchangeState::Identify:
+        return identified(answerText(packet));
+    case ExchangeState::AwaitName:
+        return nameReceived(answerText(packet));
+    case ExchangeState::AwaitVersion:
+        return versionReceived(answerText(packet));
+    case ExchangeState::ReadImage:
+        return imageReceived(packet);
+    case ExchangeState::AwaitWriteAck:
+    case ExchangeState::WriteImage:
+        return writeAcknowledged(firstByte);
+    case ExchangeState::AwaitChecksumAck:
+        return checksumAcknowledged(firstByte);
+    case ExchangeState::AwaitLoaderPrompt:
+        return loaderPrompt(firstByte);
+    case ExchangeState::AwaitLoaderReady:
+        return loaderReady(firstByte);
+    }
+}
+
+void DeviceExchange::DataPacket1Timeout() {
+    switch (m_record.state) {
+    case ExchangeState::Idle:
+        return;
+    case ExchangeState::Identify:
+        m_link.post(MsgDeviceNotRecognised);
+        return;
+    case ExchangeState::AwaitName:
+        // The device does not know "C\r"; the identity stays the device text.
+        m_link.discardInput();
+        m_link.armForLine(LineTicks);
+        m_record.state = ExchangeState::AwaitVersion;
+        m_link.write("V\r");
+        return;
+    case ExchangeState::AwaitLoaderPrompt:
+    case ExchangeState::AwaitLoaderReady:
+        // Only the firmware start timer ends the handshake.
+        m_link.armForBytes(1, LoaderTicks);
+        return;
+    default:
+        timeoutFailed();
+    }
+}
+
+void DeviceExchange::identified(const QString& text) {
+    const DeviceType current = m_host.document().deviceType();
+    const std::optional<DeviceType> type = identifyDevice(current, text);
+    if (!type) {
+        m_link.post(MsgDeviceNotRecognised);
+        return;
+    }
+    if (*type != current)
+        m_host.setDeviceType(*type);
+    m_record.deviceText = text;
+    m_link.armForLine(LineTicks);
+    m_record.state = ExchangeState::AwaitName;
+    m_link.write("C\r");
+}
+
+void DeviceExchange::nameReceived(const QString& text) {
+    m_record.deviceText = text;
+    m_link.armForLine(LineTicks);
+    m_record.state = ExchangeState::AwaitVersion;
+    m_link.write("V\r");
+}
+
+void DeviceExchange::versionReceived(const QString& text) {
+    m_record.deviceText += QStringLiteral(" - Firmware ") + text;
+    m_host.setStatusText(StatusPanel::Device, m_record.deviceText);
+    m_record.portInUse = m_link.portNumber();
+    m_host.setStatusText(StatusPanel::Port, QStringLiteral("Verwendeter COM-Port: COM") +
+                                                QString::number(m_record.portInUse));
+    m_dialogs.closeSearch();
+    if (m_record.operation == ExchangeOperation::Read)
+        beginRead();
+    else
+        beginWrite();
+}
+
+void DeviceExchange::beginRead() {
+    m_link.disarm();
+    m_link.armForBytes(m_host.document().readPacketSize, ReadTicks);
+    m_record.state = ExchangeState::ReadImage;
+    m_link.write(m_host.document().readCommand);
+}
+
+void DeviceExchange::beginWrite() {
+    m_host.encodeImage();
+    m_link.disarm();
+    m_link.armForBytes(1, AckTicks);
+    m_sendLimit = m_host.document().imageLength;
+    m_record.state = ExchangeState::AwaitWriteAck;
+    m_link.write(m_host.document().writeCommand);
+}
+
+void DeviceExchange::beginLoaderHandshake() {
+    m_link.armForBytes(1, LoaderTicks);
+    m_record.state = ExchangeState::AwaitLoaderPrompt;
+    m_link.write("U\r");
+}
+
+void DeviceExchange::imageReceived(const QByteArray& packet) {
+    const DeviceType type = m_host.document().deviceType();
+    QByteArray& copy = m_host.images().deviceCopy(type);
+    // The matcher hands over exactly the armed size; anything else cannot be an image
+    // of this family and must not be copied over buffers of another length.
+    if (packet.size() != copy.size() + 1)
+        return readFailed();
+    quint8 sum = 0;
+    for (qsizetype i = 0; i < copy.size(); ++i) {
+        copy[i] = packet[i];
+        sum = static_cast<quint8>(sum + static_cast<quint8>(packet[i]));
+    }
+    if (static_cast<quint8>(packet.back()) != sum)
+        return readFailed();
+    m_dialogs.closeTransfer();
+    m_host.images().working(type) = copy;
+    m_dialogs.showMessage(
+        MessageDialog::Ergebnis, QStringLiteral("Konfiguration Auslesen"),
+        {QString(), QStringLiteral("Das Auslesen der Konfiguration war erfolgreich.")});
+    m_host.decodeImage();
+    m_host.updateTitle();
+}
+
+void DeviceExchange::writeAcknowledged(char reply) {
+    if (reply != Ack)
+        return programmingFailed();
+    if (m_record.state == ExchangeState::AwaitWriteAck) {
+        m_sendCursor = 0;
+        m_bytesSent = 0;
+        m_record.state = ExchangeState::WriteImage;
+        return sendNextImageByte();
+    }
+    if (m_bytesSent < m_sendLimit)
+        return sendNextImageByte();
+    m_link.armForBytes(1, ChecksumTicks);
+    m_record.state = ExchangeState::AwaitChecksumAck;
+    m_link.write(QByteArray(1, static_cast<char>(m_host.images().checksum)));
+}
+
+void DeviceExchange::sendNextImageByte() {
+    const QByteArray& image = m_host.images().working(m_host.document().deviceType());
+    m_link.armForBytes(1, AckTicks);
+    m_link.write(QByteArray(1, image.at(m_sendCursor)));
+    ++m_sendCursor;
+    ++m_bytesSent;
+}
+
+void DeviceExchange::checksumAcknowledged(char reply) {
+    if (reply != Ack)
+        return programmingFailed();
+    m_dialogs.closeTransfer();
+    m_dialogs.showMessage(
+        MessageDialog::ProgErgebnis, QStringLiteral("Konfiguration Programmieren"),
+        {QString(), QStringLiteral("Das Programmieren der Konfiguration war erfolgreich.")});
+}
+
+void DeviceExchange::loaderPrompt(char reply) {
+    const DeviceType type = m_host.document().deviceType();
+    m_link.armForBytes(1, LoaderTicks);
+    if (!isDefinedDeviceType(type) || reply != deviceProfile(type).loaderTypeByte)
+        return;
+    m_record.state = ExchangeState::AwaitLoaderReady;
+    m_link.write("<");
+}
+
+void DeviceExchange::loaderReady(char reply) {
+    if (reply != 'L') {
+        m_link.armForBytes(1, LoaderTicks);
+        return;
+    }
+    m_host.stopFirmwareStartTimer();
+    m_link.post(MsgLoaderReady);
+}
+
+void DeviceExchange::readFailed() {
+    m_dialogs.closeTransfer();
+    m_dialogs.showMessage(
+        MessageDialog::Error, TransferErrorCaption,
+        {QStringLiteral("Fehler!"), QStringLiteral("Fehler beim Auslesen der Telefonanlage.")});
+}
+
+void DeviceExchange::programmingFailed() {
+    m_dialogs.closeTransfer();
+    m_dialogs.showMessage(MessageDialog::Error, TransferErrorCaption,
+                          {QStringLiteral("Fehler!"),
+                           QStringLiteral("Fehler beim Programmieren der Telefonanlage.")});
+}
+
+void DeviceExchange::timeoutFailed() {
+    m_dialogs.closeTransfer();
+    // A device that stopped answering during the search would otherwise leave the
+    // search window up with its buttons disabled and no way to close it.
+    m_dialogs.closeSearch();
+    m_dialogs.showMessage(MessageDialog::Error, QStringLiteral("Timeout-Fehler"),
+                          {QStringLiteral("Zeitüberschreitung!"),
+                           QStringLiteral("Fehler bei der Datenübertragung.")});
+}
+
+void DeviceExchange::transferWindowClosed() {
+    m_link.disarm();
+    if (m_link.isOpen()) {
+        m_link.discardInput();
+        m_link.discardOutput();
+    }
+}
+
+} // namespace talvaro

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QEvent>
+#include <QtGlobal>
+
+namespace talvaro {
+
+// What the exchange, the device search and the commands need of the serial port and
+// its packet matcher. The packet and time-out events come back through the owner,
+// which hands them to DeviceExchange.
+class LinkPort {
+public:
+    virtual ~LinkPort() = default;
+
+    virtual void setPortNumber(quint16 number) = 0;
+    virtual quint16 portNumber() const = 0;
+    // Whether COM<number> exists and can be opened now.
+    virtual bool portAvailable(quint16 number) = 0;
+    // Opening and closing also start and append the serial trace when it is enabled.
+    virtual bool open() = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    virtual void write(const QByteArray& bytes) = 0;
+    virtual void discardInput() = 0;
+    virtual void discardOutput() = 0;
+
+    virtual void armForLine(int ticks) = 0;
+    virtual void armForBytes(int count, int ticks) = 0;
+    virtual void disarm() = 0;
+
+    // Queues a notification; its handler runs after the current event has returned.
+    virtual void post(QEvent::Type message) = 0;
+    // A short blocking wait of the device search.
+    virtual void pause(int ms) = 0;
+};
+
+} // namespace talvaro

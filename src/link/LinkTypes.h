@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QEvent>
+#include <QString>
+#include <QtGlobal>
+
+namespace talvaro {
+
+// One tick of the packet matcher's clock; every time-out is a whole number of ticks.
+constexpr int TickMs = 55;
+
+constexpr char Ack = '\x06';
+
+// Where an exchange with the device stands. The numbers are part of the record the
+// main window keeps, so they never change.
+enum class ExchangeState {
+    Idle = 0,
+    Identify = 1,
+    AwaitName = 2,
+    AwaitVersion = 3,
+    ReadImage = 4,
+    AwaitWriteAck = 5,
+    WriteImage = 6,
+    AwaitChecksumAck = 7,
+    AwaitLoaderPrompt = 8,
+    AwaitLoaderReady = 9,
+};
+
+// What the exchange does once the device has told its name and version.
+enum class ExchangeOperation { Read = 1, Program = 2 };
+
+// The exchange record shared by the exchange, the device search and the commands.
+struct ExchangeRecord {
+    ExchangeState state = ExchangeState::Idle;
+    ExchangeOperation operation = ExchangeOperation::Read;
+    quint16 portInUse = 0;  // COM number of the identified device, 0 = offline
+    quint16 searchPort = 0; // COM number probed last
+    QString deviceText;
+};
+
+// Notifications that must run after the current serial event has returned, because
+// their handlers close and reopen the port. Numbered like the window messages
+// WM_USER and WM_USER + 1 they stand for.
+constexpr QEvent::Type MsgDeviceNotRecognised = static_cast<QEvent::Type>(QEvent::User + 24);
+constexpr QEvent::Type MsgLoaderReady = static_cast<QEvent::Type>(QEvent::User + 25);
+
+// The two status-bar panels the exchange writes to.
+enum class StatusPanel { Device = 0, Port = 1 };
+
+} // namespace talvaro

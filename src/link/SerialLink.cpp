@@ -1,0 +1,131 @@
+#include "SerialLink.h"
+
+#include "PortMap.h"
+
+namespace talvaro {
+namespace {
+
+void applyLineSettings(QSerialPort& port) {
+    port.setBaudRate(QSerialPort::Baud57600);
+    port.setDataBits(QSerialPort::Data8);
+    port.setParity(QSerialPort::NoParity);
+    port.setStopBits(QSerialPort::OneStop);
+    port.setFlowControl(QSerialPort::NoFlowControl);
+    port.setReadBufferSize(SerialLink::BufferSize);
+}
+
+} // namespace
+
+SerialLink::SerialLink(QObject* parent) : QObject(parent) {
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::readAvailable);
+}
+
+SerialLink::~SerialLink() {
+    close();
+}
+
+bool SerialLink::open() {
+    m_error.clear();
+    if (m_port.isOpen()) {
+        m_error = QStringLiteral("COM%1 ist bereits geöffnet").arg(m_number);
+        return false;
+    }
+    const QString path = comPortPath(m_number);
+    if (path.isEmpty()) {
+        m_error = QStringLiteral("COM%1 gibt es nicht").arg(m_number);
+        return false;
+    }
+    m_port.setPortName(path);
+    applyLineSettings(m_port);
+    m_input.clear();
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_error = m_port.errorString();
+        return false;
+    }
+    if (!raiseControlLines()) {
+        m_error = m_port.errorString();
+        m_port.close();
+        return false;
+    }
+    if (m_comLogging)
+        loggingOn();
+    m_trace.note(QStringLiteral("COM%1 geöffnet (%2)").arg(m_number).arg(path));
+    return true;
+}
+
+bool SerialLink::raiseControlLines() {
+    // A pseudo-terminal has no modem lines; reading and writing work all the same.
+    for (const bool ok : {m_port.setDataTerminalReady(true), m_port.setRequestToSend(true)}) {
+        if (ok)
+            continue;
+        if (m_port.error() != QSerialPort::UnsupportedOperationError)
+            return false;
+        m_port.clearError();
+    }
+    return true;
+}
+
+void SerialLink::close() {
+    if (!m_port.isOpen())
+        return;
+    m_trace.note(QStringLiteral("COM%1 geschlossen").arg(m_number));
+    if (m_comLogging)
+        loggingAppend();
+    m_port.close();
+    m_input.clear();
+}
+
+void SerialLink::write(const QByteArray& bytes) {
+    if (!m_port.isOpen())
+        return;
+    m_trace.record(TraceLog::Direction::Sent, bytes);
+    m_port.write(bytes);
+    // Hand the bytes to the driver now: the search waits blocking after writing, and
+    // an answer must not be held back behind it.
+    m_port.flush();
+}
+
+void SerialLink::readAvailable() {
+    const QByteArray bytes = m_port.readAll();
+    m_trace.record(TraceLog::Direction::Received, bytes);
+    const qsizetype room = BufferSize - m_input.size();
+    m_input += bytes.left(room);
+    if (bytes.size() > room)
+        m_trace.record(TraceLog::Direction::Dropped, bytes.mid(room));
+    if (!bytes.isEmpty())
+        emit inputArrived();
+}
+
+QByteArray SerialLink::takeInput(qsizetype max) {
+    const QByteArray front = m_input.left(max);
+    m_input.remove(0, front.size());
+    return front;
+}
+
+void SerialLink::discardInput() {
+    if (!m_port.isOpen())
+        return;
+    // Whatever the driver already holds goes too (the search waits without reading).
+    m_trace.record(TraceLog::Direction::Discarded, m_input + m_port.readAll());
+    m_input.clear();
+    m_port.clear(QSerialPort::Input);
+}
+
+void SerialLink::discardOutput() {
+    if (m_port.isOpen())
+        m_port.clear(QSerialPort::Output);
+}
+
+bool SerialLink::portAvailable(quint16 number) {
+    const QString path = comPortPath(number);
+    if (path.isEmpty())
+        return false;
+    QSerialPort probe;
+    probe.setPortName(path);
+    if (!probe.open(QIODevice::ReadWrite))
+        return false;
+    probe.close();
+    return true;
+}
+
+} // namespace talvaro

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "TraceLog.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+
+namespace talvaro {
+
+// The event-driven serial port of the device exchange (ComPort1): 57600 baud 8N1,
+// no flow control, DTR and RTS on. Received bytes wait in an input buffer until the
+// packet matcher takes them or they are discarded.
+class SerialLink : public QObject {
+    Q_OBJECT
+public:
+    static constexpr qsizetype BufferSize = 4096;
+
+    explicit SerialLink(QObject* parent = nullptr);
+    ~SerialLink() override;
+
+    void setPortNumber(quint16 number) { m_number = number; }
+    quint16 portNumber() const { return m_number; }
+    // Opens "COM<n>" with the line settings; false when it does not exist or is busy.
+    bool open();
+    void close();
+    bool isOpen() const { return m_port.isOpen(); }
+    QString errorText() const { return m_error; }
+
+    void write(const QByteArray& bytes);
+    void discardInput();
+    void discardOutput();
+
+    // Whether COM<number> exists and can be opened now; it is closed again at once.
+    static bool portAvailable(quint16 number);
+
+    // With ComLogging on, every opening starts the trace and every closing appends it.
+    void setComLogging(bool on) { m_comLogging = on; }
+    bool comLogging() const { return m_comLogging; }
+    void setLogFileName(const QString& name) { m_trace.setFileName(name); }
+    void loggingOn() { m_trace.start(); }
+    bool loggingAppend() { return m_trace.append(); }
+    const TraceLog& trace() const { return m_trace; }
+
+    qsizetype pendingInput() const { return m_input.size(); }
+    // Removes and returns up to `max` bytes from the front of the input buffer.
+    QByteArray takeInput(qsizetype max);
+
+signals:
+    void inputArrived();
+
+private:
+    void readAvailable();
+    bool raiseControlLines();
+
+    QSerialPort m_port;
+    quint16 m_number = 1;
+    QByteArray m_input;
+    QString m_error;
+    bool m_comLogging = false;
+    TraceLog m_trace;
+};
+
+} // namespace talvaro

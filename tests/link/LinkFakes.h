@@ -1,0 +1,121 @@
+#pragma once
+
+#include "ScriptedDialogs.h"
+#include "SimDevice.h"
+#include "link/ExchangeHost.h"
+#include "link/LinkPort.h"
+#include "model/Document.h"
+#include "model/ImageBuffers.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+// A link without a wire. Every call is logged as a line ("write T\r", "arm bytes 1 6",
+// "pause 200", ...). With simulated devices attached to port numbers it also plays the
+// packet matcher: answers of the device on the open port complete armed requests, and
+// a request nothing can complete times out at once. Events arrive through the queue,
+// as from the real matcher.
+class FakeLink : public QObject, public talvaro::LinkPort {
+    Q_OBJECT
+public:
+    QStringList log;
+    QSet<quint16> present;    // ports that exist
+    QSet<quint16> refuseOpen; // ports that exist but fail to open
+    QList<QEvent::Type> posted;
+    QByteArray written; // every byte written while open
+    QByteArray pending; // answer bytes not yet collected
+
+    std::function<void(const QByteArray&)> onPacket;
+    std::function<void()> onTimeout;
+    std::function<void(QEvent::Type)> onPost;
+
+    // The device behind a port; the fake owns it.
+    talvaro::sim::SimDevice& attach(quint16 port, talvaro::DeviceType type);
+    talvaro::sim::SimDevice* device(quint16 port) const;
+
+    bool armed() const { return m_armed; }
+    int armedCount() const { return m_count; }
+    int armedTicks() const { return m_ticks; }
+    // Log lines starting with `prefix`.
+    QStringList logged(const QString& prefix) const;
+
+    void setPortNumber(quint16 number) override;
+    quint16 portNumber() const override { return m_number; }
+    bool portAvailable(quint16 number) override;
+    bool open() override;
+    void close() override;
+    bool isOpen() const override { return m_open; }
+    void write(const QByteArray& bytes) override;
+    void discardInput() override;
+    void discardOutput() override;
+    void armForLine(int ticks) override;
+    void armForBytes(int count, int ticks) override;
+    void disarm() override;
+    void post(QEvent::Type message) override;
+    void pause(int ms) override;
+
+private:
+    void arm(int count, int ticks);
+    void scheduleCheck();
+    void check(quint64 request);
+
+    quint16 m_number = 1;
+    bool m_open = false;
+    bool m_armed = false;
+    int m_count = 0; // 0: a CR LF line
+    int m_ticks = 0;
+    quint64 m_request = 0;
+    QHash<quint16, std::shared_ptr<talvaro::sim::SimDevice>> m_devices;
+};
+
+// The main window as the link sees it, recording what was asked of it.
+class FakeHost : public talvaro::ExchangeHost {
+public:
+    explicit FakeHost(talvaro::DeviceType type = 5);
+
+    talvaro::Document doc;
+    talvaro::ImageBuffers buffers;
+    QStringList calls; // "setDeviceType 7", "encodeImage", "decodeImage", ...
+    QString status[2];
+    bool pinOk = true;
+    bool ringsExternally = true;
+    QByteArray editorImage;  // what encodeImage puts into the working image
+    QByteArray decodedImage; // what decodeImage found in the working image
+
+    talvaro::Document& document() override { return doc; }
+    talvaro::ImageBuffers& images() override { return buffers; }
+    void setDeviceType(talvaro::DeviceType code) override;
+    void encodeImage() override;
+    void decodeImage() override;
+    void updateTitle() override;
+    void setStatusText(talvaro::StatusPanel panel, const QString& text) override;
+    bool checkPinBeforeUse() override;
+    bool anyExtensionRingsExternally() const override { return ringsExternally; }
+    void newConfiguration() override;
+    void stopFirmwareStartTimer() override { calls << QStringLiteral("stopFirmwareStartTimer"); }
+};
+
+// Scripted dialogs that also note message windows into the host's call list, so that
+// tests can see what ran before and after a dialog, and keep the transfer window lines.
+class RecordingDialogs : public ScriptedDialogs {
+public:
+    explicit RecordingDialogs(QStringList& journal) : m_journal(journal) {}
+
+    QStringList transferLines;
+
+    talvaro::DialogResult showMessage(talvaro::MessageDialog which, const QString& caption,
+                                      const QStringList& lines) override {
+        m_journal << QStringLiteral("dialog ") + caption;
+        return ScriptedDialogs::showMessage(which, caption, lines);
+    }
+    void setTransferLines(const QStringList& lines) override { transferLines = lines; }
+
+private:
+    QStringList& m_journal;
+};

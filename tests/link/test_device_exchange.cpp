@@ -1,0 +1,347 @@
+// The exchange state machine driven by hand through a fake link and host.
+#include "LinkFakes.h"
+#include "link/DeviceExchange.h"
+
+#include <QTest>
+
+using namespace talvaro;
+
+namespace {
+
+const QString Timeout = QStringLiteral("Timeout-Fehler");
+const QString TransferError = QStringLiteral("Übertragungsfehler");
+
+QByteArray line(const QByteArray& text) {
+    return text + "\r\n";
+}
+
+QByteArray withSum(const QByteArray& image, int offset = 0) {
+    return image + static_cast<char>(imageChecksum(image) + offset);
+}
+
+} // namespace
+
+class TestDeviceExchange : public QObject {
+    Q_OBJECT
+
+    struct Rig {
+        explicit Rig(DeviceType type = 5)
+            : host(type), dialogs(host.calls), exchange(link, host, dialogs) {
+            link.setPortNumber(3);
+            link.present.insert(3);
+            link.open();
+            link.log.clear();
+        }
+        // The state a search leaves behind once it has asked "T\r" on the port.
+        void identifying(ExchangeOperation op = ExchangeOperation::Read) {
+            exchange.record().operation = op;
+            exchange.record().state = ExchangeState::Identify;
+        }
+        void acks(int n) {
+            for (int i = 0; i < n; ++i)
+                exchange.DataPacket1Packet(QByteArray(1, Ack));
+        }
+        FakeLink link;
+        FakeHost host;
+        RecordingDialogs dialogs;
+        DeviceExchange exchange;
+    };
+
+private slots:
+    void answerTextKeepsPrintableBytesOnly();
+    void identityComparison_data();
+    void identityComparison();
+    void siblingSwitchesTypeBeforeNameQuestion();
+    void nameVersionAndStatusBar();
+    void missingNameStillIdentifies();
+    void readImage_data();
+    void readImage();
+    void programSendsEveryByteThenChecksum();
+    void refusalEndsWriteAtThatByte_data();
+    void refusalEndsWriteAtThatByte();
+    void timeouts_data();
+    void timeouts();
+    void loaderHandshake();
+    void loaderIgnoresOtherBytes_data();
+    void loaderIgnoresOtherBytes();
+    void packetWhileIdleIsIgnored();
+    void closingTransferWindowStopsExchange();
+};
+
+void TestDeviceExchange::answerTextKeepsPrintableBytesOnly() {
+    QCOMPARE(DeviceExchange::answerText(QByteArray("Mi\x00rel\x7Flo\x80 16\xff\r\n", 15)),
+             QStringLiteral("Mirello 16"));
+    QCOMPARE(DeviceExchange::answerText(" ~\x1f"), QStringLiteral(" ~"));
+}
+
+void TestDeviceExchange::identityComparison_data() {
+    QTest::addColumn<uint>("edited");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("becomes"); // -1: not recognised
+
+    QTest::newRow("own identity") << 5u << line("Mirello 16") << 5;
+    QTest::newRow("NUL inside") << 5u << QByteArray("Mirello\0 16\r\n", 13) << 5;
+    QTest::newRow("trailing blank") << 5u << line("Mirello 16 ") << -1;
+    QTest::newRow("other case") << 5u << line("mirello 16") << -1;
+    QTest::newRow("sibling 26x") << 5u << line("Quenta 26x") << 7;
+    QTest::newRow("sibling 16 from 7") << 7u << line("Mirello 16") << 5;
+    QTest::newRow("14TS from 14") << 2u << line("Mirello 14TS") << 3;
+    QTest::newRow("other family") << 5u << line("Mirello 14") << -1;
+    QTest::newRow("0 stands alone") << 0u << line("Quenta 14") << -1;
+    QTest::newRow("undefined type") << 9u << line("Vorda 12") << -1;
+}
+
+void TestDeviceExchange::identityComparison() {
+    QFETCH(uint, edited);
+    QFETCH(QByteArray, answer);
+    QFETCH(int, becomes);
+    Rig rig(edited);
+    rig.identifying();
+    rig.exchange.DataPacket1Packet(answer);
+    if (becomes < 0) {
+        QCOMPARE(rig.link.posted, QList<QEvent::Type>{MsgDeviceNotRecognised});
+        QCOMPARE(rig.exchange.record().state, ExchangeState::Identify);
+        QVERIFY(rig.link.logged("write").isEmpty());
+        QCOMPARE(rig.host.doc.deviceType(), DeviceType(edited));
+    } else {
+        QVERIFY(rig.link.posted.isEmpty());
+        QCOMPARE(rig.host.doc.deviceType(), DeviceType(becomes));
+        QCOMPARE(rig.link.log, (QStringList{"arm line 12", "write C%0D"}));
+        QCOMPARE(rig.exchange.record().state, ExchangeState::AwaitName);
+        QCOMPARE(rig.exchange.record().deviceText, DeviceExchange::answerText(answer));
+    }
+}
+
+void TestDeviceExchange::siblingSwitchesTypeBeforeNameQuestion() {
+    Rig rig(5);
+    rig.identifying();
+    rig.link.log.clear();
+    rig.exchange.DataPacket1Packet(line("Quenta 26x"));
+    QCOMPARE(rig.host.calls, QStringList{"setDeviceType 7"});
+    rig.exchange.DataPacket1Packet(line("Name"));
+    rig.exchange.DataPacket1Packet(line("1.0"));
+    QCOMPARE(rig.link.logged("write").last(), QStringLiteral("write R0000,4c%0D"));
+    QCOMPARE(rig.link.armedCount(), 77);
+    QCOMPARE(rig.link.armedTicks(), 18);
+}
+
+void TestDeviceExchange::nameVersionAndStatusBar() {
+    Rig rig(6);
+    rig.identifying();
+    rig.dialogs.searchShowing = true;
+    rig.exchange.DataPacket1Packet(line("Quenta 26"));
+    rig.exchange.DataPacket1Packet(line("Anlage\x01 Nord"));
+    QCOMPARE(rig.exchange.record().deviceText, QStringLiteral("Anlage Nord"));
+    QVERIFY(rig.host.status[0].isEmpty()); // shown only once the version is known
+    rig.exchange.DataPacket1Packet(line("3.1b"));
+    QCOMPARE(rig.host.status[0], QStringLiteral("Anlage Nord - Firmware 3.1b"));
+    QCOMPARE(rig.host.status[1], QStringLiteral("Verwendeter COM-Port: COM3"));
+    QCOMPARE(rig.exchange.record().portInUse, quint16(3));
+    QVERIFY(!rig.dialogs.searchShowing);
+    QCOMPARE(rig.link.log.mid(4), (QStringList{"disarm", "arm bytes 77 18", "write R0000,4c%0D"}));
+    QCOMPARE(rig.exchange.record().state, ExchangeState::ReadImage);
+}
+
+void TestDeviceExchange::missingNameStillIdentifies() {
+    Rig rig(5);
+    rig.identifying(ExchangeOperation::Program);
+    rig.exchange.DataPacket1Packet(line("Mirello 16"));
+    rig.link.log.clear();
+    rig.exchange.DataPacket1Timeout();
+    QCOMPARE(rig.link.log, (QStringList{"discard input", "arm line 12", "write V%0D"}));
+    rig.exchange.DataPacket1Packet(line("2.0"));
+    QCOMPARE(rig.host.status[0], QStringLiteral("Mirello 16 - Firmware 2.0"));
+    // Program after identification: the editor is encoded, then the write command goes.
+    QCOMPARE(rig.host.calls, QStringList{"encodeImage"});
+    QCOMPARE(rig.link.logged("write").last(), QStringLiteral("write W0000,4c%0D"));
+    QCOMPARE(rig.exchange.record().state, ExchangeState::AwaitWriteAck);
+}
+
+void TestDeviceExchange::readImage_data() {
+    QTest::addColumn<uint>("type");
+    QTest::addColumn<QByteArray>("image");
+    QTest::addColumn<int>("sumOffset");
+
+    QTest::newRow("six") << 5u << sim::SimDevice::patternImage(76) << 0;
+    QTest::newRow("sum wraps: 60 x 0xFF") << 0u << QByteArray(60, '\xff') << 0;
+    QTest::newRow("sum off by one") << 5u << sim::SimDevice::patternImage(76) << 1;
+    QTest::newRow("sum off by minus one") << 2u << QByteArray(60, '\xff') << -1;
+}
+
+void TestDeviceExchange::readImage() {
+    QFETCH(uint, type);
+    QFETCH(QByteArray, image);
+    QFETCH(int, sumOffset);
+    Rig rig(type);
+    const QByteArray before = rig.host.buffers.working(type);
+    rig.exchange.beginRead();
+    if (type == 0)
+        QCOMPARE(withSum(image).back(), '\xc4');
+    if (sumOffset == 0)
+        rig.dialogs.expect(QStringLiteral("ErgebnisDialog"), DialogResult::Ok);
+    else
+        rig.dialogs.expect(QStringLiteral("ErrorDialog"), DialogResult::Ok);
+    rig.exchange.DataPacket1Packet(withSum(image, sumOffset));
+    QVERIFY(rig.dialogs.allAnswered());
+    QCOMPARE(rig.host.buffers.deviceCopy(type), image);
+    if (sumOffset == 0) {
+        QCOMPARE(rig.host.buffers.working(type), image);
+        QCOMPARE(rig.host.calls,
+                 (QStringList{"dialog Konfiguration Auslesen", "decodeImage", "updateTitle"}));
+        QCOMPARE(rig.host.decodedImage, image);
+        QCOMPARE(rig.dialogs.shown.last().lines,
+                 (QStringList{"", "Das Auslesen der Konfiguration war erfolgreich."}));
+    } else {
+        QCOMPARE(rig.host.buffers.working(type), before);
+        QCOMPARE(rig.host.calls, QStringList{"dialog " + TransferError});
+        QCOMPARE(rig.dialogs.shown.last().lines,
+                 (QStringList{"Fehler!", "Fehler beim Auslesen der Telefonanlage."}));
+    }
+}
+
+void TestDeviceExchange::programSendsEveryByteThenChecksum() {
+    Rig rig(0);
+    rig.host.editorImage = sim::SimDevice::patternImage(60);
+    rig.exchange.beginWrite();
+    QCOMPARE(rig.link.log, (QStringList{"disarm", "arm bytes 1 6", "write W0000,3c%0D"}));
+    rig.link.written.clear();
+    rig.acks(60);
+    QCOMPARE(rig.link.written, rig.host.editorImage);
+    QCOMPARE(rig.link.armedTicks(), 6);
+    rig.acks(1);
+    QCOMPARE(rig.link.written.back(), static_cast<char>(imageChecksum(rig.host.editorImage)));
+    QCOMPARE(rig.link.armedTicks(), 36);
+    QCOMPARE(rig.exchange.record().state, ExchangeState::AwaitChecksumAck);
+    rig.dialogs.transferShowing = true;
+    rig.dialogs.expect(QStringLiteral("ProgErgebnisDialog"), DialogResult::Ok);
+    rig.acks(1);
+    QVERIFY(rig.dialogs.allAnswered());
+    QVERIFY(!rig.dialogs.transferShowing);
+    QCOMPARE(rig.dialogs.shown.last().caption, QStringLiteral("Konfiguration Programmieren"));
+    QCOMPARE(rig.dialogs.shown.last().lines,
+             (QStringList{"", "Das Programmieren der Konfiguration war erfolgreich."}));
+    QCOMPARE(rig.link.written.size(), 61);
+}
+
+void TestDeviceExchange::refusalEndsWriteAtThatByte_data() {
+    QTest::addColumn<int>("acksBefore");
+    QTest::newRow("write command") << 0;
+    QTest::newRow("third image byte") << 3;
+    QTest::newRow("checksum") << 77;
+}
+
+void TestDeviceExchange::refusalEndsWriteAtThatByte() {
+    QFETCH(int, acksBefore);
+    Rig rig(5);
+    rig.exchange.beginWrite();
+    rig.acks(acksBefore);
+    const QByteArray sent = rig.link.written;
+    rig.dialogs.expect(QStringLiteral("ErrorDialog"), DialogResult::Ok);
+    rig.exchange.DataPacket1Packet(QByteArray(1, '\x15'));
+    QVERIFY(rig.dialogs.allAnswered());
+    QCOMPARE(rig.dialogs.shown.last().caption, TransferError);
+    QCOMPARE(rig.dialogs.shown.last().lines,
+             (QStringList{"Fehler!", "Fehler beim Programmieren der Telefonanlage."}));
+    QCOMPARE(rig.link.written, sent); // nothing after the refusal
+    QVERIFY(!rig.link.armed());
+}
+
+void TestDeviceExchange::timeouts_data() {
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("dialog"); // empty: none
+    QTest::addColumn<QStringList>("linkLog");
+
+    const QStringList errorLog{"disarm", "discard input", "discard output"};
+    QTest::newRow("Identify") << 1 << QString() << QStringList{"post 1024"};
+    QTest::newRow("AwaitVersion") << 3 << Timeout << errorLog;
+    QTest::newRow("ReadImage") << 4 << Timeout << errorLog;
+    QTest::newRow("AwaitWriteAck") << 5 << Timeout << errorLog;
+    QTest::newRow("WriteImage") << 6 << Timeout << errorLog;
+    QTest::newRow("AwaitChecksumAck") << 7 << Timeout << errorLog;
+    QTest::newRow("AwaitLoaderPrompt") << 8 << QString() << QStringList{"arm bytes 1 18"};
+    QTest::newRow("AwaitLoaderReady") << 9 << QString() << QStringList{"arm bytes 1 18"};
+    QTest::newRow("Idle") << 0 << QString() << QStringList{};
+}
+
+void TestDeviceExchange::timeouts() {
+    QFETCH(int, state);
+    QFETCH(QString, dialog);
+    QFETCH(QStringList, linkLog);
+    Rig rig(5);
+    rig.exchange.record().state = static_cast<ExchangeState>(state);
+    rig.exchange.record().portInUse = 2;
+    rig.dialogs.searchShowing = true;
+    rig.dialogs.transferShowing = true;
+    if (!dialog.isEmpty())
+        rig.dialogs.expect(QStringLiteral("ErrorDialog"), DialogResult::Ok);
+    rig.exchange.DataPacket1Timeout();
+    QVERIFY(rig.dialogs.allAnswered());
+    QCOMPARE(rig.dialogs.shown.size(), dialog.isEmpty() ? 0 : 1);
+    QCOMPARE(rig.link.log, linkLog);
+    QCOMPARE(rig.exchange.record().portInUse, quint16(2));
+    if (!dialog.isEmpty()) {
+        QCOMPARE(rig.dialogs.shown.last().caption, dialog);
+        QCOMPARE(rig.dialogs.shown.last().lines,
+                 (QStringList{"Zeitüberschreitung!", "Fehler bei der Datenübertragung."}));
+        QVERIFY(!rig.dialogs.transferShowing);
+        QVERIFY(!rig.dialogs.searchShowing);
+    }
+}
+
+void TestDeviceExchange::loaderHandshake() {
+    Rig rig(6);
+    rig.exchange.beginLoaderHandshake();
+    QCOMPARE(rig.link.log, (QStringList{"arm bytes 1 18", "write U%0D"}));
+    rig.exchange.DataPacket1Packet(QByteArray(1, '\xa7'));
+    QCOMPARE(rig.link.logged("write").last(), QStringLiteral("write <"));
+    QCOMPARE(rig.exchange.record().state, ExchangeState::AwaitLoaderReady);
+    rig.link.log.clear();
+    rig.exchange.DataPacket1Packet("L");
+    QCOMPARE(rig.host.calls, QStringList{"stopFirmwareStartTimer"});
+    QCOMPARE(rig.link.posted, QList<QEvent::Type>{MsgLoaderReady});
+    QCOMPARE(rig.link.log, QStringList{"post 1025"}); // stays disarmed
+}
+
+void TestDeviceExchange::loaderIgnoresOtherBytes_data() {
+    QTest::addColumn<uint>("type");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::newRow("byte of type 5 to type 6") << 6u << 8 << QByteArray("!");
+    QTest::newRow("undefined type never matches") << 8u << 8 << QByteArray(">");
+    QTest::newRow("not L") << 6u << 9 << QByteArray("l");
+}
+
+void TestDeviceExchange::loaderIgnoresOtherBytes() {
+    QFETCH(uint, type);
+    QFETCH(int, state);
+    QFETCH(QByteArray, reply);
+    Rig rig(type);
+    rig.exchange.record().state = static_cast<ExchangeState>(state);
+    rig.exchange.DataPacket1Packet(reply);
+    QCOMPARE(rig.link.log, QStringList{"arm bytes 1 18"});
+    QCOMPARE(rig.exchange.record().state, static_cast<ExchangeState>(state));
+    QVERIFY(rig.link.posted.isEmpty());
+    QVERIFY(rig.dialogs.shown.isEmpty());
+}
+
+void TestDeviceExchange::packetWhileIdleIsIgnored() {
+    Rig rig(5);
+    rig.exchange.DataPacket1Packet(line("Mirello 16"));
+    QVERIFY(rig.link.log.isEmpty());
+    QVERIFY(rig.host.calls.isEmpty());
+}
+
+void TestDeviceExchange::closingTransferWindowStopsExchange() {
+    Rig rig(5);
+    rig.exchange.beginWrite();
+    rig.link.log.clear();
+    rig.dialogs.closeTransfer();
+    QCOMPARE(rig.link.log, (QStringList{"disarm", "discard input", "discard output"}));
+    rig.link.close();
+    rig.link.log.clear();
+    rig.dialogs.closeTransfer();
+    QCOMPARE(rig.link.log, QStringList{"disarm"});
+}
+
+QTEST_GUILESS_MAIN(TestDeviceExchange)
+#include "test_device_exchange.moc"

@@ -1,0 +1,115 @@
+#include "PtyDevice.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace talvaro::sim {
+namespace {
+
+constexpr int PollMs = 10;
+constexpr int ChunkSize = 256;
+
+QString systemError(const char* what) {
+    return QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                        QString::fromLocal8Bit(strerror(errno)));
+}
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+} // namespace
+
+PtyDevice::PtyDevice(DeviceType type) : m_device(type) {}
+
+PtyDevice::~PtyDevice() {
+    stop();
+    if (!m_linkPath.isEmpty())
+        QFile::remove(m_linkPath);
+    if (m_slave >= 0)
+        ::close(m_slave);
+    if (m_master >= 0)
+        ::close(m_master);
+}
+
+bool PtyDevice::open() {
+    char name[256] = {};
+    if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {
+        m_error = systemError("openpty");
+        return false;
+    }
+    // Raw from the start: no echo of the device's answers, no line editing, no CR/LF
+    // translation, before any client has configured the line.
+    termios raw{};
+    tcgetattr(m_slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(m_slave, TCSANOW, &raw);
+    fcntl(m_master, F_SETFD, FD_CLOEXEC);
+    fcntl(m_slave, F_SETFD, FD_CLOEXEC);
+    m_slavePath = QString::fromLocal8Bit(name);
+    return true;
+}
+
+bool PtyDevice::linkTo(const QString& path) {
+    QFile::remove(path);
+    if (!QFile::link(m_slavePath, path)) {
+        m_error = QStringLiteral("cannot create link %1").arg(path);
+        return false;
+    }
+    m_linkPath = path;
+    return true;
+}
+
+bool PtyDevice::send(const QByteArray& bytes) {
+    return writeAll(m_master, bytes);
+}
+
+void PtyDevice::start() {
+    m_stop = false;
+    m_thread = std::thread([this] { run(m_stop); });
+}
+
+void PtyDevice::stop() {
+    m_stop = true;
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void PtyDevice::run(const std::atomic_bool& stop) {
+    while (!stop)
+        serveOnce(PollMs);
+}
+
+void PtyDevice::serveOnce(int timeoutMs) {
+    pollfd fd{m_master, POLLIN, 0};
+    if (::poll(&fd, 1, timeoutMs) <= 0 || !(fd.revents & POLLIN))
+        return;
+    char buffer[ChunkSize];
+    const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+    if (n <= 0)
+        return;
+    QByteArray reply;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        reply = m_device.receive(QByteArray(buffer, n));
+    }
+    writeAll(m_master, reply);
+}
+
+} // namespace talvaro::sim

@@ -1,0 +1,145 @@
+#include "SimDevice.h"
+
+#include "model/ImageBuffers.h"
+
+#include <QRegularExpression>
+
+#include <utility>
+
+namespace talvaro::sim {
+namespace {
+
+constexpr qsizetype MaxCommandLength = 32;
+
+} // namespace
+
+SimDevice::SimDevice(DeviceType type)
+    : m_type(type), m_image(patternImage(familyProfile(type).imageLength)),
+      m_name("TK " + deviceProfile(type).identity.toLatin1()) {}
+
+QByteArray SimDevice::patternImage(int length) {
+    QByteArray image(length, '\0');
+    for (int i = 0; i < length; ++i)
+        image[i] = static_cast<char>(i * 7 + 3);
+    return image;
+}
+
+bool SimDevice::setImage(const QByteArray& image) {
+    if (image.size() != m_image.size())
+        return false;
+    m_image = image;
+    return true;
+}
+
+QByteArray SimDevice::receive(const QByteArray& bytes) {
+    QByteArray out;
+    for (const char byte : bytes)
+        out += receiveByte(byte);
+    return m_faults.silent ? QByteArray() : out;
+}
+
+QByteArray SimDevice::receiveByte(char byte) {
+    switch (m_mode) {
+    case Mode::WriteData:
+        return writeByte(byte);
+    case Mode::WriteChecksum:
+        return writeChecksum(byte);
+    case Mode::LoaderPrompt:
+        if (byte != '<')
+            return {};
+        m_mode = Mode::Loader;
+        return "L";
+    case Mode::Loader:
+        return m_loader ? m_loader(QByteArray(1, byte)) : QByteArray();
+    case Mode::Command:
+        break;
+    }
+    if (byte == '\n')
+        return {};
+    if (byte != '\r') {
+        // A line that never ends is noise; start over rather than grow.
+        if (m_line.size() >= MaxCommandLength)
+            m_line.clear();
+        m_line += byte;
+        return {};
+    }
+    const QByteArray line = std::exchange(m_line, QByteArray());
+    m_commands += line + '\r';
+    return command(line);
+}
+
+QByteArray SimDevice::command(const QByteArray& line) {
+    const DeviceTypeProfile& profile = deviceProfile(m_type);
+    if (line == "T")
+        return (m_faults.identity.isNull() ? profile.identity.toLatin1() : m_faults.identity) +
+               "\r\n";
+    if (line == "C")
+        return m_faults.noName ? QByteArray() : m_name + "\r\n";
+    if (line == "V")
+        return m_faults.noVersion ? QByteArray() : m_version + "\r\n";
+    if (line == "U") {
+        m_mode = Mode::LoaderPrompt;
+        return QByteArray(1, profile.loaderTypeByte);
+    }
+    static const QRegularExpression transfer(
+        QStringLiteral("^([RW])([0-9A-Fa-f]{4}),([0-9A-Fa-f]{2})$"));
+    const auto match = transfer.match(QString::fromLatin1(line));
+    if (!match.hasMatch())
+        return {};
+    const int address = match.captured(2).toInt(nullptr, 16);
+    const int count = match.captured(3).toInt(nullptr, 16);
+    return match.captured(1) == QLatin1String("R") ? startRead(address, count)
+                                                   : startWrite(address, count);
+}
+
+QByteArray SimDevice::startRead(int address, int count) {
+    if (address + count > m_image.size())
+        return {};
+    const QByteArray data = m_image.mid(address, count);
+    const quint8 sum = static_cast<quint8>(imageChecksum(data) + (m_faults.badChecksum ? 1 : 0));
+    return data + static_cast<char>(sum);
+}
+
+QByteArray SimDevice::startWrite(int address, int count) {
+    m_writeStep = 0;
+    if (count == 0 || address + count > m_image.size())
+        return QByteArray(1, Nak);
+    m_writeAddress = address;
+    m_writeCount = count;
+    m_incoming.clear();
+    const QByteArray reply = acknowledge();
+    if (reply.at(0) == Ack)
+        m_mode = Mode::WriteData;
+    return reply;
+}
+
+QByteArray SimDevice::acknowledge() {
+    const bool refuse = m_writeStep == m_faults.refuseWriteStep;
+    ++m_writeStep;
+    if (!refuse)
+        return QByteArray(1, Ack);
+    m_mode = Mode::Command;
+    return QByteArray(1, Nak);
+}
+
+QByteArray SimDevice::writeByte(char byte) {
+    m_incoming += byte;
+    const QByteArray reply = acknowledge();
+    if (reply.at(0) == Ack && m_incoming.size() == m_writeCount)
+        m_mode = Mode::WriteChecksum;
+    return reply;
+}
+
+QByteArray SimDevice::writeChecksum(char byte) {
+    m_mode = Mode::Command;
+    if (static_cast<quint8>(byte) != imageChecksum(m_incoming))
+        return QByteArray(1, Nak);
+    const QByteArray reply = acknowledge();
+    if (reply.at(0) == Ack) {
+        m_image.replace(m_writeAddress, m_incoming.size(), m_incoming);
+        ++m_writesCompleted;
+    }
+    return reply;
+}
+
+} // namespace talvaro::sim

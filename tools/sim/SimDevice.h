@@ -1,0 +1,83 @@
+#pragma once
+
+#include "model/DeviceTypes.h"
+
+#include <QByteArray>
+
+#include <functional>
+
+namespace talvaro::sim {
+
+// Faults the simulated device can show.
+struct SimFaults {
+    bool silent = false;      // answers nothing at all
+    QByteArray identity;      // answered to "T\r" instead of the type's own identity
+    bool noName = false;      // does not know "C\r"
+    bool noVersion = false;   // does not answer "V\r"
+    bool badChecksum = false; // read answers carry a checksum off by one
+    int refuseWriteStep = -1; // refuses one step of a write: 0 the command, 1..N an image
+                              // byte, N + 1 the checksum
+};
+
+// Takes the bytes the loader receives after it has confirmed with "L" and answers them;
+// the firmware transfer plugs in here.
+using LoaderHandler = std::function<QByteArray(const QByteArray& received)>;
+
+// The protocol side of a telephone system: answers the identity, name and version
+// questions, the read and write commands and the loader wake-up, byte by byte.
+class SimDevice {
+public:
+    static constexpr char Ack = '\x06';
+    static constexpr char Nak = '\x15';
+
+    explicit SimDevice(DeviceType type);
+
+    DeviceType type() const { return m_type; }
+    QByteArray image() const { return m_image; }
+    // An image of the wrong length is refused.
+    bool setImage(const QByteArray& image);
+    void setName(const QByteArray& name) { m_name = name; }
+    void setVersion(const QByteArray& version) { m_version = version; }
+    SimFaults& faults() { return m_faults; }
+
+    void setLoaderHandler(LoaderHandler handler) { m_loader = std::move(handler); }
+    bool inLoader() const { return m_mode == Mode::Loader; }
+
+    int writesCompleted() const { return m_writesCompleted; }
+    QByteArray commandsReceived() const { return m_commands; }
+
+    // Feeds received bytes; returns what the device sends back.
+    QByteArray receive(const QByteArray& bytes);
+
+    // The default image: a pattern that differs from the factory defaults.
+    static QByteArray patternImage(int length);
+
+private:
+    enum class Mode { Command, WriteData, WriteChecksum, LoaderPrompt, Loader };
+
+    QByteArray receiveByte(char byte);
+    QByteArray command(const QByteArray& line);
+    QByteArray startRead(int address, int count);
+    QByteArray startWrite(int address, int count);
+    QByteArray writeByte(char byte);
+    QByteArray writeChecksum(char byte);
+    QByteArray acknowledge();
+
+    DeviceType m_type;
+    QByteArray m_image;
+    QByteArray m_name;
+    QByteArray m_version = "2.04";
+    SimFaults m_faults;
+    LoaderHandler m_loader;
+
+    Mode m_mode = Mode::Command;
+    QByteArray m_line;
+    QByteArray m_commands; // every command line received, each ending in CR
+    int m_writeAddress = 0;
+    QByteArray m_incoming;
+    int m_writeCount = 0;
+    int m_writeStep = 0;
+    int m_writesCompleted = 0;
+};
+
+} // namespace talvaro::sim
