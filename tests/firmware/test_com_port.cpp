@@ -1,0 +1,169 @@
+#include "PtyPair.h"
+
+#include "firmware/ComPort.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryFile>
+#include <QTest>
+
+#include <memory>
+#include <thread>
+
+using namespace talvaro;
+
+class TestComPort : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void readsAndWritesRawBytes();
+    void appliesLineSettings();
+    void isExclusive();
+    void refusesWhatIsNoPort();
+    void comNameMapsToDevice();
+    void readTimeouts();
+    void closedPortDoesNothing();
+
+private:
+    std::unique_ptr<PtyPair> m_pty;
+};
+
+void TestComPort::init() {
+    m_pty = std::make_unique<PtyPair>();
+    QVERIFY(m_pty->isValid());
+}
+
+void TestComPort::readsAndWritesRawBytes() {
+    ComPort port;
+    QVERIFY(port.open(m_pty->slavePath, 57600, 200));
+    QVERIFY(port.isOpen());
+
+    // Every byte value passes untouched, CR, LF and XON/XOFF included.
+    QByteArray all;
+    for (int i = 0; i < 256; ++i)
+        all.append(static_cast<char>(i));
+    QVERIFY(port.write(reinterpret_cast<const quint8*>(all.constData()), all.size()));
+    QByteArray got;
+    while (got.size() < all.size()) {
+        const QByteArray part = m_pty->receive(500);
+        QVERIFY(!part.isEmpty());
+        got += part;
+    }
+    QCOMPARE(got, all);
+
+    QVERIFY(m_pty->send(all));
+    QByteArray back(256, '\0');
+    QVERIFY(port.read(reinterpret_cast<quint8*>(back.data()), back.size()));
+    QCOMPARE(back, all);
+}
+
+void TestComPort::appliesLineSettings() {
+    termios before{};
+    ::tcgetattr(m_pty->slave, &before);
+    before.c_cflag |= PARENB | CSTOPB;
+    before.c_iflag |= IXON | IXOFF;
+    ::tcsetattr(m_pty->slave, TCSANOW, &before);
+
+    ComPort port;
+    QVERIFY(port.open(m_pty->slavePath, 57600, 100));
+    termios tio{};
+    QCOMPARE(::tcgetattr(m_pty->slave, &tio), 0);
+    QCOMPARE(::cfgetospeed(&tio), speed_t(B57600));
+    QCOMPARE(::cfgetispeed(&tio), speed_t(B57600));
+    QCOMPARE(tio.c_cflag & CSIZE, tcflag_t(CS8));
+    QCOMPARE(tio.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
+    QCOMPARE(tio.c_iflag & (IXON | IXOFF | INPCK), tcflag_t(0));
+    QCOMPARE(tio.c_lflag & (ICANON | ECHO), tcflag_t(0));
+
+    ComPort other;
+    QVERIFY(!other.open(m_pty->slavePath, 12345, 100)); // no such baud rate
+}
+
+void TestComPort::isExclusive() {
+    ComPort first;
+    ComPort second;
+    QVERIFY(first.open(m_pty->slavePath, 57600, 100));
+    QVERIFY(!first.open(m_pty->slavePath, 57600, 100)); // already open
+    QVERIFY(first.isOpen());
+    QVERIFY(!second.open(m_pty->slavePath, 57600, 100));
+    QVERIFY(!second.isOpen());
+
+    // Once released (while the line itself stays up), the port can be had again.
+    QVERIFY(first.close());
+    QVERIFY(second.open(m_pty->slavePath, 57600, 100));
+
+    // A program that marked the port exclusive keeps it, also from root.
+    second.close();
+    QCOMPARE(::ioctl(m_pty->slave, TIOCEXCL), 0);
+    QVERIFY(!first.open(m_pty->slavePath, 57600, 100));
+    int exclusive = 0;
+    ::ioctl(m_pty->slave, TIOCGEXCL, &exclusive);
+    QVERIFY(exclusive); // the failed open left the other program's mark alone
+    ::ioctl(m_pty->slave, TIOCNXCL);
+}
+
+void TestComPort::refusesWhatIsNoPort() {
+    ComPort port;
+    QVERIFY(!port.open(QStringLiteral("/dev/no-such-port"), 57600, 100));
+    QVERIFY(!port.isOpen());
+    QTemporaryFile plain;
+    QVERIFY(plain.open());
+    QVERIFY(!port.open(plain.fileName(), 57600, 100));
+    QVERIFY(!port.isOpen());
+}
+
+void TestComPort::comNameMapsToDevice() {
+    qputenv("TALVARO_COM_PORTS", ":" + m_pty->slavePath.toLocal8Bit());
+    ComPort port;
+    QVERIFY(!port.open(QStringLiteral("COM1"), 57600, 100)); // nothing behind COM1
+    QVERIFY(!port.open(QStringLiteral("COM3"), 57600, 100));
+    QVERIFY(port.open(QStringLiteral("COM2"), 57600, 100));
+    qunsetenv("TALVARO_COM_PORTS");
+}
+
+void TestComPort::readTimeouts() {
+    ComPort port;
+    QVERIFY(port.open(m_pty->slavePath, 57600, 100));
+    quint8 buffer[3];
+
+    // Nothing comes: one byte gives up after 2 x t.
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!port.read(buffer, 1));
+    QVERIFY2(clock.elapsed() >= 195 && clock.elapsed() < 600,
+             qPrintable(QString::number(clock.elapsed())));
+
+    // One byte of three, then silence: the gap after it ends the read long before the
+    // total of 4 x t.
+    QVERIFY(port.setTimeouts(60));
+    QVERIFY(m_pty->send("A"));
+    clock.restart();
+    QVERIFY(!port.read(buffer, 3));
+    QVERIFY2(clock.elapsed() < 200, qPrintable(QString::number(clock.elapsed())));
+
+    // Bytes that keep coming within the gap make the read.
+    QVERIFY(port.setTimeouts(300));
+    std::thread device([&] {
+        m_pty->send("B");
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        m_pty->send("CD");
+    });
+    const bool complete = port.read(buffer, 3);
+    device.join();
+    QVERIFY(complete);
+    QCOMPARE(QByteArray(reinterpret_cast<char*>(buffer), 3), QByteArray("BCD"));
+}
+
+void TestComPort::closedPortDoesNothing() {
+    ComPort port;
+    quint8 byte = 0x11;
+    QVERIFY(!port.write(&byte, 1));
+    QVERIFY(!port.read(&byte, 1));
+    QVERIFY(port.close());
+    QVERIFY(port.open(m_pty->slavePath, 57600, 100));
+    QVERIFY(port.close());
+    QVERIFY(!port.isOpen());
+    QVERIFY(!port.write(&byte, 1));
+}
+
+QTEST_GUILESS_MAIN(TestComPort)
+#include "test_com_port.moc"

@@ -1,0 +1,206 @@
+#include "FirmwareFiles.h"
+#include "LoaderPeer.h"
+#include "ScriptedDialogs.h"
+
+#include "firmware/ComPort.h"
+#include "firmware/FirmwareTransfer.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace talvaro;
+
+namespace {
+
+constexpr int Refuse = 0x00;
+constexpr int Silent = -1;
+
+TransferTimings quickTimings() {
+    TransferTimings t;
+    t.beforeOpen = 0;
+    t.openTimeout = 20;
+    t.replyTimeout = 1000;
+    t.afterClose = 0;
+    t.afterTransfer = 0;
+    return t;
+}
+
+int openHandles() {
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files).size());
+}
+
+} // namespace
+
+class TestFirmwareTransfer : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void sendsRecordsAsTheyStand();
+    void resendsARefusedRecord();
+    void fourthRefusalEnds();
+    void silentLoaderEnds();
+    void heldPortEnds();
+    void unreadableOrChangedFileEnds_data();
+    void unreadableOrChangedFileEnds();
+
+private:
+    bool run(const QString& port, const TransferTimings& timings = quickTimings());
+    void expectError(const QString& caption, const QString& line);
+
+    QTemporaryDir m_dir;
+    QString m_file;
+    QList<QByteArray> m_records; // the file's records, as bytes
+    std::unique_ptr<PtyPair> m_pty;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    QList<int> m_progress;
+};
+
+void TestFirmwareTransfer::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    m_file = m_dir.filePath(QStringLiteral("update.efw"));
+    // Three records: 250, 250 and 100 payload bytes.
+    const QByteArray text =
+        makeEfw(m_file, {QStringLiteral("--type"), QStringLiteral("5"), QStringLiteral("--size"),
+                         QStringLiteral("600"), QStringLiteral("--chunk"), QStringLiteral("250")});
+    QVERIFY(!text.isEmpty());
+    for (const QByteArray& line : text.trimmed().split('\n'))
+        m_records.append(QByteArray::fromHex(line));
+    QCOMPARE(m_records.size(), 3);
+}
+
+void TestFirmwareTransfer::init() {
+    m_file = m_dir.filePath(QStringLiteral("update.efw"));
+    m_pty = std::make_unique<PtyPair>();
+    QVERIFY(m_pty->isValid());
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    m_progress.clear();
+}
+
+bool TestFirmwareTransfer::run(const QString& port, const TransferTimings& timings) {
+    TransferHooks hooks;
+    hooks.progress = [this](int percent) { m_progress.append(percent); };
+    return transferFirmware(m_file, port, *m_dialogs, hooks, timings);
+}
+
+void TestFirmwareTransfer::expectError(const QString& caption, const QString& line) {
+    QVERIFY(m_dialogs->allAnswered());
+    QCOMPARE(m_dialogs->shown.size(), 1);
+    QCOMPARE(m_dialogs->shown[0].dialog, QStringLiteral("ErrorDialog"));
+    QCOMPARE(m_dialogs->shown[0].caption, caption);
+    QCOMPARE(m_dialogs->shown[0].lines, QStringList({QStringLiteral("Fehler!"), line}));
+}
+
+// Stale input before the first record and noise after every reply is drained, not
+// taken as a reply; the records arrive byte for byte as in the file.
+void TestFirmwareTransfer::sendsRecordsAsTheyStand() {
+    QVERIFY(m_pty->send(QByteArray("\x13\x00\x11", 3)));
+    LoaderPeer loader(*m_pty, {}, QByteArray("\x00\x13", 2));
+    qputenv("TALVARO_COM_PORTS", m_pty->slavePath.toLocal8Bit());
+    TransferTimings timings = quickTimings();
+    timings.afterClose = 100;
+    timings.afterTransfer = 150;
+
+    const bool ok = run(QStringLiteral("COM1"), timings);
+    const auto finished = std::chrono::steady_clock::now();
+    qunsetenv("TALVARO_COM_PORTS");
+    QVERIFY(ok);
+    QVERIFY(m_dialogs->shown.isEmpty());
+    QCOMPARE(loader.records(), m_records);
+
+    const int n = static_cast<int>(m_records[0].size() + m_records[1].size() + m_records[2].size());
+    const int first = static_cast<int>(m_records[0].size());
+    const int second = static_cast<int>(m_records[1].size());
+    QCOMPARE(m_progress, QList<int>({0, first * 100 / n, (first + second) * 100 / n}));
+    // The loader gets its time to store the firmware before success is reported.
+    QVERIFY(finished - loader.lastReply() >= std::chrono::milliseconds(250));
+}
+
+// Three refusals are resent; the accepted copy counts once. Refusals of different
+// records do not add up.
+void TestFirmwareTransfer::resendsARefusedRecord() {
+    LoaderPeer loader(*m_pty, {Refuse, 0x12, Refuse, 0x11, 0x11, Refuse, Refuse, Refuse, 0x11});
+    QVERIFY(run(m_pty->slavePath));
+    QVERIFY(m_dialogs->shown.isEmpty());
+
+    const QList<QByteArray> got = loader.records();
+    QCOMPARE(got.size(), 9);
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(got[i], m_records[0]);
+    QCOMPARE(got[4], m_records[1]);
+    for (int i = 5; i < 9; ++i)
+        QCOMPARE(got[i], m_records[2]);
+    const int n = static_cast<int>(m_records[0].size() + m_records[1].size() + m_records[2].size());
+    const int twoRecords = static_cast<int>(m_records[0].size() + m_records[1].size());
+    QCOMPARE(m_progress.size(), 9);
+    QCOMPARE(m_progress.mid(0, 4), QList<int>(4, 0));
+    QCOMPARE(m_progress.mid(5), QList<int>(4, twoRecords * 100 / n));
+}
+
+void TestFirmwareTransfer::fourthRefusalEnds() {
+    m_dialogs->expect(QStringLiteral("ErrorDialog"), DialogResult::Ok);
+    LoaderPeer loader(*m_pty, {0x11, Refuse, Refuse, Refuse, Refuse});
+    QVERIFY(!run(m_pty->slavePath));
+    expectError(QStringLiteral("Fehler"), QStringLiteral("Die Datei ist beschädigt."));
+    QTest::qWait(50);
+    QCOMPARE(loader.records().size(), 5); // nothing is sent after the failure
+}
+
+void TestFirmwareTransfer::silentLoaderEnds() {
+    m_dialogs->expect(QStringLiteral("ErrorDialog"), DialogResult::Ok);
+    LoaderPeer loader(*m_pty, {0x11, Silent});
+    TransferTimings timings = quickTimings();
+    timings.replyTimeout = 100;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!run(m_pty->slavePath, timings));
+    QVERIFY(clock.elapsed() >= 200); // twice the reply time-out
+    expectError(QStringLiteral("Schnittstellenfehler"),
+                QStringLiteral("Telefonanlage antwortet nicht."));
+    QCOMPARE(loader.records().size(), 2); // a missing reply is not retried
+}
+
+// Another program holds the port: the error comes, and the file is closed again.
+void TestFirmwareTransfer::heldPortEnds() {
+    ComPort holder;
+    QVERIFY(holder.open(m_pty->slavePath, 57600, 100));
+    m_dialogs->expect(QStringLiteral("ErrorDialog"), DialogResult::Ok);
+    const int handles = openHandles();
+    QVERIFY(!run(m_pty->slavePath));
+    QCOMPARE(openHandles(), handles);
+    expectError(QStringLiteral("Schnittstellenfehler"),
+                QStringLiteral("Auf die Schnittstelle kann nicht zugegriffen werden."));
+    QVERIFY(m_pty->receive(20).isEmpty());
+}
+
+void TestFirmwareTransfer::unreadableOrChangedFileEnds_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content"); // empty: the file does not exist
+    const QByteArray good = m_records[0].toHex() + "\n" + m_records[1].toHex();
+    QTest::newRow("missing") << QStringLiteral("missing.efw") << QByteArray();
+    QTest::newRow("last record cut short") << QStringLiteral("cut.efw") << good.chopped(4);
+    QTest::newRow("lone trailing byte") << QStringLiteral("odd.efw") << good + " 7F";
+    QTest::newRow("no records") << QStringLiteral("blank.efw") << QByteArray(" \n");
+    QTest::newRow("more than the buffer holds")
+        << QStringLiteral("huge.efw") << (m_records[0].toHex() + "\n").repeated(1000);
+}
+
+// A file that is gone or changed since it was checked sends nothing at all.
+void TestFirmwareTransfer::unreadableOrChangedFileEnds() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    m_file = m_dir.filePath(name);
+    if (!content.isEmpty())
+        QVERIFY(writeFile(m_file, content));
+    m_dialogs->expect(QStringLiteral("ErrorDialog"), DialogResult::Ok);
+    LoaderPeer loader(*m_pty, {});
+    QVERIFY(!run(m_pty->slavePath));
+    expectError(QStringLiteral("Fehler"),
+                QStringLiteral("Auf die Firmwaredatei kann nicht zugegriffen werden."));
+    QVERIFY(loader.records().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestFirmwareTransfer)
+#include "test_firmware_transfer.moc"
