@@ -55,6 +55,7 @@ public:
 
     // Changes from the user or from code. A change that really changes the state runs
     // that control's rule exactly once; one that leaves it as it was runs nothing.
+    // A radio runs its rule when it becomes selected; clearing one runs nothing.
     void setChecked(const QString& name, bool checked);     // radio: true selects it in its group
     void setValue(const QString& name, double value);       // clamped/rounded per NumberFieldSpec
     void setText(const QString& name, const QString& text); // PIN: digits only, max 4

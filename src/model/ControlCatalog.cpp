@@ -1,4 +1,5 @@
 #include "ConfigModel.h"
+#include "ControlNames.h"
 
 #include <array>
 
@@ -43,10 +44,6 @@ const std::array<NumberField, 6>& numberFields() {
     return fields;
 }
 
-constexpr std::array<const char*, 5> KindRadios{"RBTelefon", "RBAnrufbeantworter", "RBTfe", "RBFax",
-                                                "RBNotruf"};
-constexpr std::array<const char*, 4> ContactChoices{"Intern", "Klingel", "Extern", "Fern"};
-
 } // namespace
 
 void ConfigModel::buildControls() {
@@ -88,8 +85,8 @@ void ConfigModel::buildControls() {
     // The form starts every extension as a telephone with all permissions and rings.
     for (int n = 1; n <= 6; ++n) {
         const QString kindGroup = extensionControl("Kind", n);
-        for (const char* prefix : KindRadios)
-            radio(extensionControl(prefix, n), kindGroup, prefix == KindRadios[0],
+        for (const char* prefix : names::KindRadios)
+            radio(extensionControl(prefix, n), kindGroup, prefix == names::KindRadios[0],
                   &ConfigModel::kindRule, n);
         const QString lineGroup = extensionControl("Amt", n);
         radio(extensionControl("RBvab", n), lineGroup, true, &ConfigModel::fullLineRule, n);
@@ -98,18 +95,16 @@ void ConfigModel::buildControls() {
         check(extensionControl("CBtb", n), true, true, &ConfigModel::doorRule, n);
         check(extensionControl("CBarb", n), true, true, &ConfigModel::markOnly, 0);
         for (int button = 1; button <= 4; ++button)
-            check(extensionControl(qPrintable(QStringLiteral("CBTaste%1Ruf").arg(button)), n), true,
-                  true, &ConfigModel::markOnly, 0);
+            check(names::ringBox(button, n), true, true, &ConfigModel::markOnly, 0);
     }
 
     for (int contact = 1; contact <= 2; ++contact) {
-        const QString prefix = QStringLiteral("RBKontakt%1").arg(contact);
-        for (const char* choice : ContactChoices)
-            radio(prefix + QLatin1String(choice), prefix, choice == ContactChoices[0],
+        const QString group = QStringLiteral("RBKontakt%1").arg(contact);
+        for (const char* choice : names::ContactChoices)
+            radio(names::contactChoice(contact, choice), group, choice == names::ContactChoices[0],
                   &ConfigModel::contactRule, contact);
         for (int button = 1; button <= 4; ++button)
-            check(QStringLiteral("CBKontakt%1Klingel%2").arg(contact).arg(button), false, false,
-                  &ConfigModel::markOnly, 0);
+            check(names::contactButton(contact, button), false, false, &ConfigModel::markOnly, 0);
     }
 
     Control pin;

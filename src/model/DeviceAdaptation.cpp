@@ -1,4 +1,5 @@
 #include "ConfigModel.h"
+#include "ControlNames.h"
 
 #include <array>
 
@@ -10,7 +11,6 @@ namespace {
 constexpr std::array<const char*, 12> ColumnControls{
     "RBTelefon", "RBAnrufbeantworter", "RBTfe",       "RBvab",       "RBhab",      "RBnab", "CBtb",
     "CBarb",     "CBTaste1Ruf",        "CBTaste2Ruf", "CBTaste3Ruf", "CBTaste4Ruf"};
-constexpr std::array<const char*, 4> ContactChoices{"Intern", "Klingel", "Extern", "Fern"};
 
 } // namespace
 
@@ -38,11 +38,11 @@ void ConfigModel::adaptToDeviceType() {
     refreshUniqueKinds();
 
     const bool secondContact = !isSixExtension(type);
-    for (const char* choice : ContactChoices)
-        setVisible(QStringLiteral("RBKontakt2") + QLatin1String(choice), secondContact);
+    for (const char* choice : names::ContactChoices)
+        setVisible(names::contactChoice(2, choice), secondContact);
     for (int button = 1; button <= 4; ++button)
-        setVisible(QStringLiteral("CBKontakt2Klingel%1").arg(button), secondContact);
-    setVisible(QStringLiteral("LMDExtSpinEditK2Time"), secondContact);
+        setVisible(names::contactButton(2, button), secondContact);
+    setVisible(names::switchTimeField(2), secondContact);
 }
 
 } // namespace talvaro

@@ -1,4 +1,5 @@
 #include "ConfigModel.h"
+#include "ControlNames.h"
 
 #include <array>
 
@@ -77,10 +78,6 @@ constexpr std::array<ExtensionKind, 3> UniqueKinds{ExtensionKind::Anrufbeantwort
 
 constexpr int AllExtensions = 6;
 
-QString ringBox(int button, int extension) {
-    return extensionControl(qPrintable(QStringLiteral("CBTaste%1Ruf").arg(button)), extension);
-}
-
 } // namespace
 
 void ConfigModel::kindRule(int n) {
@@ -98,7 +95,7 @@ void ConfigModel::kindRule(int n) {
     setEnabled(externalCall, row.externalCall.enabled);
     setChecked(externalCall, row.externalCall.checked);
     for (int button = 1; button <= 4; ++button) {
-        const QString box = ringBox(button, n);
+        const QString box = names::ringBox(button, n);
         setEnabled(box, row.ringsFollowDoor || row.doorRings.enabled);
         if (!row.ringsFollowDoor)
             setChecked(box, row.doorRings.checked);
@@ -152,7 +149,7 @@ void ConfigModel::doorRule(int n) {
 
 void ConfigModel::setDoorRing(int n, bool on) {
     for (int button = 1; button <= 4; ++button) {
-        const QString box = ringBox(button, n);
+        const QString box = names::ringBox(button, n);
         setEnabled(box, on);
         setChecked(box, on);
     }
@@ -163,13 +160,13 @@ void ConfigModel::doorCallButton(int on) {
     const int count = extensionCount();
     for (int n = 1; n <= count; ++n)
         for (int button = 1; button <= 4; ++button)
-            setChecked(ringBox(button, n), on != 0);
+            setChecked(names::ringBox(button, n), on != 0);
 }
 
 void ConfigModel::contactRule(int contact) {
-    const bool bellButtons = isChecked(QStringLiteral("RBKontakt%1Klingel").arg(contact));
+    const bool bellButtons = isChecked(names::contactChoice(contact, "Klingel"));
     for (int button = 1; button <= 4; ++button)
-        setEnabled(QStringLiteral("CBKontakt%1Klingel%2").arg(contact).arg(button), bellButtons);
+        setEnabled(names::contactButton(contact, button), bellButtons);
     m_document.markModified();
 }
 

@@ -1,4 +1,5 @@
 #include "ConfigModel.h"
+#include "ControlNames.h"
 
 #include <array>
 
@@ -64,7 +65,6 @@ constexpr std::array<const char*, 14> SystemControls{
 constexpr std::array<const char*, 12> ExtensionControls{
     "RBTelefon", "RBAnrufbeantworter", "RBTfe",       "RBvab",       "RBhab",      "RBnab", "CBtb",
     "CBarb",     "CBTaste1Ruf",        "CBTaste2Ruf", "CBTaste3Ruf", "CBTaste4Ruf"};
-constexpr std::array<const char*, 4> ContactChoices{"Intern", "Klingel", "Extern", "Fern"};
 
 } // namespace
 
@@ -75,11 +75,11 @@ void ConfigModel::enableAllSettings() {
         for (const char* prefix : ExtensionControls)
             setEnabled(extensionControl(prefix, n), true);
     for (int contact = 1; contact <= 2; ++contact) {
-        for (const char* choice : ContactChoices)
-            setEnabled(QStringLiteral("RBKontakt%1").arg(contact) + QLatin1String(choice), true);
+        for (const char* choice : names::ContactChoices)
+            setEnabled(names::contactChoice(contact, choice), true);
         for (int button = 1; button <= 4; ++button)
-            setEnabled(QStringLiteral("CBKontakt%1Klingel%2").arg(contact).arg(button), true);
-        setEnabled(QStringLiteral("LMDExtSpinEditK%1Time").arg(contact), true);
+            setEnabled(names::contactButton(contact, button), true);
+        setEnabled(names::switchTimeField(contact), true);
     }
     setEnabled(QStringLiteral("LMDEditFernsteuerungPin"), true);
     setEnabled(QStringLiteral("LMDExtSpinEditTimeout2"), true);
@@ -114,17 +114,16 @@ void ConfigModel::applyFactoryDefaults() {
         setChecked(extensionControl("CBarb", n), true);
     for (int button = 1; button <= 4; ++button)
         for (int n = 1; n <= count; ++n)
-            setChecked(extensionControl(qPrintable(QStringLiteral("CBTaste%1Ruf").arg(button)), n),
-                       set.ringOnBell);
+            setChecked(names::ringBox(button, n), set.ringOnBell);
 
     for (int contact = 1; contact <= 2; ++contact) {
-        setChecked(QStringLiteral("RBKontakt%1Intern").arg(contact), true);
+        setChecked(names::contactChoice(contact, "Intern"), true);
         for (int button = 1; button <= 4; ++button) {
-            const QString box = QStringLiteral("CBKontakt%1Klingel%2").arg(contact).arg(button);
+            const QString box = names::contactButton(contact, button);
             setChecked(box, false);
             setEnabled(box, false);
         }
-        setValue(QStringLiteral("LMDExtSpinEditK%1Time").arg(contact), set.switchTime);
+        setValue(names::switchTimeField(contact), set.switchTime);
     }
     setText(QStringLiteral("LMDEditFernsteuerungPin"), DefaultPin);
     setValue(QStringLiteral("LMDExtSpinEditTimeout2"), DefaultTimeout);

@@ -1,4 +1,5 @@
 #include "ConfigModel.h"
+#include "ControlNames.h"
 
 #include <array>
 #include <cmath>
@@ -67,31 +68,12 @@ constexpr std::array<YesNoChoice, 5> YesNoChoices{{
     {&ImageLayout::nachwahl, "RBNachwahlJa", "RBNachwahlNein"},
 }};
 
-constexpr std::array<const char*, 5> KindRadios{"RBTelefon", "RBAnrufbeantworter", "RBTfe", "RBFax",
-                                                "RBNotruf"};
-
 quint8 byteAt(const QByteArray& image, int offset) {
     return static_cast<quint8>(image.at(offset));
 }
 
 void putByte(QByteArray& image, int offset, int value) {
     image[offset] = static_cast<char>(static_cast<quint8>(value));
-}
-
-QString ringBox(int button, int extension) {
-    return extensionControl(qPrintable(QStringLiteral("CBTaste%1Ruf").arg(button)), extension);
-}
-
-QString contactControl(int contact, const char* choice) {
-    return QStringLiteral("RBKontakt%1").arg(contact) + QLatin1String(choice);
-}
-
-QString contactButton(int contact, int button) {
-    return QStringLiteral("CBKontakt%1Klingel%2").arg(contact).arg(button);
-}
-
-QString switchTimeField(int contact) {
-    return QStringLiteral("LMDExtSpinEditK%1Time").arg(contact);
 }
 
 QString decodePin(const QByteArray& image, int offset) {
@@ -145,7 +127,9 @@ void ConfigModel::decodeImage(const ImageBuffers& images) {
 
     for (int n = 1; n <= count; ++n) {
         const quint8 kind = byteAt(image, at.kinds + n - 1);
-        setChecked(extensionControl(KindRadios[kind < KindRadios.size() ? kind : 0], n), true);
+        setChecked(
+            extensionControl(names::KindRadios[kind < names::KindRadios.size() ? kind : 0], n),
+            true);
     }
     for (int n = 1; n <= count; ++n) {
         const quint8 flags = byteAt(image, at.flags + n - 1);
@@ -153,8 +137,8 @@ void ConfigModel::decodeImage(const ImageBuffers& images) {
         const bool door = isChecked(extensionControl("CBtb", n));
         for (int button = 1; button <= 4; ++button) {
             const quint8 mask = byteAt(image, at.ringMasks + button - 1);
-            setEnabled(ringBox(button, n), door);
-            setChecked(ringBox(button, n), door && (mask & (1u << (n - 1))));
+            setEnabled(names::ringBox(button, n), door);
+            setChecked(names::ringBox(button, n), door && (mask & (1u << (n - 1))));
         }
     }
     for (int n = 1; n <= count; ++n) {
@@ -171,14 +155,14 @@ void ConfigModel::decodeImage(const ImageBuffers& images) {
             continue;
         const quint8 b = byteAt(image, at.contact[contact - 1]);
         if (b != ContactIntern && (b & ContactBellButtons)) {
-            setChecked(contactControl(contact, "Klingel"), true);
+            setChecked(names::contactChoice(contact, "Klingel"), true);
             for (int button = 1; button <= 4; ++button)
-                setChecked(contactButton(contact, button), b & contactBellButton(button));
+                setChecked(names::contactButton(contact, button), b & contactBellButton(button));
         } else {
             const char* choice = b == ContactExtern ? "Extern"
                                  : b == ContactFern ? "Fern"
                                                     : "Intern";
-            setChecked(contactControl(contact, choice), true);
+            setChecked(names::contactChoice(contact, choice), true);
         }
     }
     for (int contact = 1; contact <= 2; ++contact) {
@@ -186,7 +170,7 @@ void ConfigModel::decodeImage(const ImageBuffers& images) {
         if (offset == None)
             continue;
         const int raw = byteAt(image, offset) | byteAt(image, offset + 1) << 8;
-        setValue(switchTimeField(contact), raw * 0.01);
+        setValue(names::switchTimeField(contact), raw * 0.01);
     }
 
     setText(QStringLiteral("LMDEditFernsteuerungPin"), decodePin(image, at.pin));
@@ -224,7 +208,7 @@ void ConfigModel::encodeImage(ImageBuffers& images) {
             putByte(image, at.flags + n - 1, FlagExternalCall);
         for (int button = 1; button <= 4; ++button) {
             const int offset = at.ringMasks + button - 1;
-            if (isChecked(ringBox(button, n)))
+            if (isChecked(names::ringBox(button, n)))
                 putByte(image, offset, byteAt(image, offset) | 1u << (n - 1));
         }
     }
@@ -245,17 +229,17 @@ void ConfigModel::encodeImage(ImageBuffers& images) {
         if (offset == None)
             continue;
         int b = ContactIntern;
-        if (isChecked(contactControl(contact, "Klingel"))) {
+        if (isChecked(names::contactChoice(contact, "Klingel"))) {
             b = 0;
             for (int button = 1; button <= 4; ++button)
-                if (isChecked(contactButton(contact, button)))
+                if (isChecked(names::contactButton(contact, button)))
                     b |= contactBellButton(button);
-        } else if (isChecked(contactControl(contact, "Extern"))) {
+        } else if (isChecked(names::contactChoice(contact, "Extern"))) {
             b = ContactExtern;
-        } else if (isChecked(contactControl(contact, "Fern"))) {
+        } else if (isChecked(names::contactChoice(contact, "Fern"))) {
             b = ContactFern;
-        } else if (!isChecked(contactControl(contact, "Intern"))) {
-            setChecked(contactControl(contact, "Intern"), true);
+        } else if (!isChecked(names::contactChoice(contact, "Intern"))) {
+            setChecked(names::contactChoice(contact, "Intern"), true);
         }
         putByte(image, offset, b);
     }
@@ -266,7 +250,7 @@ void ConfigModel::encodeImage(ImageBuffers& images) {
         const int offset = at.switchTime[contact - 1];
         if (offset == None)
             continue;
-        const int raw = hundredths(valueOf(switchTimeField(contact)));
+        const int raw = hundredths(valueOf(names::switchTimeField(contact)));
         putByte(image, offset, raw & 0xff);
         putByte(image, offset + 1, raw >> 8);
     }
