@@ -17,6 +17,7 @@
 
 #include <openssl/evp.h>
 
+#include <cstdlib>
 #include <memory>
 
 using namespace talvaro;
