@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QStatusTipEvent>
 #include <QWidget>
 
@@ -52,8 +53,12 @@ bool HintFilter::eventFilter(QObject* watched, QEvent* event) {
         break;
     case QEvent::StatusTip: {
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-        if (!isOwnEcho(watched, tip))
-            setPending(tip);
+        // A highlighted menu entry counts at once: opening a menu also makes the mouse
+        // leave the window's controls, and that must not replace the entry's hint.
+        if (!isOwnEcho(watched, tip)) {
+            m_pending.clear();
+            emit hintChanged(tip);
+        }
         return true; // the status bar shows device information, never hints
     }
     case QEvent::ToolTip:
@@ -90,6 +95,14 @@ void setHelpHint(QObject* target, int topic) {
 }
 
 void assignHelpHints(QObject* root) {
+    // A menu bar highlights its titles without announcing their hints; let it.
+    QList<QMenuBar*> bars = root->findChildren<QMenuBar*>();
+    if (auto* bar = qobject_cast<QMenuBar*>(root))
+        bars.append(bar);
+    for (QMenuBar* bar : bars)
+        QObject::connect(bar, &QMenuBar::hovered, bar,
+                         [bar](QAction* title) { title->showStatusText(bar); });
+
     for (const HelpHintAssignment& a : helpHintAssignments()) {
         const QString name = QLatin1String(a.objectName);
         if (root->objectName() == name)

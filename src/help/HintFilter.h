@@ -34,8 +34,9 @@ private:
     bool m_scheduled = false;
 };
 
-// Gives every object below `root` (and `root` itself) named in the help table its hint.
-// Menus carry theirs on their menu entry.
+// Gives every object below `root` (and `root` itself) named in the help table its hint;
+// menus carry theirs on their menu entry, and menu bar titles announce their hints when
+// highlighted. Call once per window.
 void assignHelpHints(QObject* root);
 
 // Sets "|" + topic as the hint of a widget, action or menu.

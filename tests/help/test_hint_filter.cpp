@@ -173,6 +173,25 @@ private slots:
         w->file->close();
     }
 
+    void openedMenuTitleShowsItsTopic() {
+        QMenuBar* bar = w->main.menuBar();
+        QMenu* help = bar->addMenu(QStringLiteral("Hilfe"));
+        help->menuAction()->setStatusTip(QStringLiteral("Hilfethemen"));
+        help->addAction(QStringLiteral("&Info..."));
+
+        QTest::mouseClick(bar, Qt::LeftButton, {},
+                          bar->actionGeometry(w->file->menuAction()).center());
+        QCoreApplication::processEvents();
+        QCOMPARE(shownHeading(), QStringLiteral("Konfigurationsprogramm"));
+
+        // Moving on to "Hilfe" (hint "Hilfethemen") empties the panel.
+        QTest::keyClick(w->file, Qt::Key_Right);
+        QCoreApplication::processEvents();
+        QCOMPARE(bar->activeAction(), help->menuAction());
+        QVERIFY(w->info->toPlainText().isEmpty());
+        help->close();
+    }
+
     void noTooltipForHintedControls() {
         const auto requestTooltip = [](QWidget* target) {
             QToolTip::hideText();
