@@ -55,14 +55,15 @@ bool SerialLink::open() {
 
 bool SerialLink::raiseControlLines() {
     // A pseudo-terminal has no modem lines; reading and writing work all the same.
-    for (const bool ok : {m_port.setDataTerminalReady(true), m_port.setRequestToSend(true)}) {
+    const auto tolerated = [this](bool ok) {
         if (ok)
-            continue;
+            return true;
         if (m_port.error() != QSerialPort::UnsupportedOperationError)
             return false;
         m_port.clearError();
-    }
-    return true;
+        return true;
+    };
+    return tolerated(m_port.setDataTerminalReady(true)) && tolerated(m_port.setRequestToSend(true));
 }
 
 void SerialLink::close() {

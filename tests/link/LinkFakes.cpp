@@ -33,6 +33,10 @@ bool FakeLink::portAvailable(quint16 number) {
 }
 
 bool FakeLink::open() {
+    if (m_open) { // like a real port: a second open fails
+        log << QStringLiteral("open %1 failed").arg(m_number);
+        return false;
+    }
     m_open = present.contains(m_number) && !refuseOpen.contains(m_number);
     log << QString::fromLatin1(m_open ? "open %1" : "open %1 failed").arg(m_number);
     pending.clear();

@@ -108,6 +108,8 @@ public:
     explicit RecordingDialogs(QStringList& journal) : m_journal(journal) {}
 
     QStringList transferLines;
+    QStringList portLabels; // every text the search port label was given
+    bool transferEverShown = false;
 
     talvaro::DialogResult showMessage(talvaro::MessageDialog which, const QString& caption,
                                       const QStringList& lines) override {
@@ -115,6 +117,23 @@ public:
         return ScriptedDialogs::showMessage(which, caption, lines);
     }
     void setTransferLines(const QStringList& lines) override { transferLines = lines; }
+    void setSearchPortLabel(const QString& text) override {
+        portLabels << text;
+        ScriptedDialogs::setSearchPortLabel(text);
+    }
+    void execSearch() override {
+        m_journal << QStringLiteral("search shown");
+        ScriptedDialogs::execSearch();
+    }
+    void closeSearch() override {
+        if (searchShowing)
+            m_journal << QStringLiteral("search closed");
+        ScriptedDialogs::closeSearch();
+    }
+    void showTransfer() override {
+        transferEverShown = true;
+        ScriptedDialogs::showTransfer();
+    }
 
 private:
     QStringList& m_journal;
