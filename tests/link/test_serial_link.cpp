@@ -179,6 +179,7 @@ void TestSerialLink::traceIsAppendedOnClose() {
 
     QVERIFY(line.link.open()); // logging off: nothing is written
     line.link.write("T\r");
+    QVERIFY(line.waitPending(12)); // its answer must not wait for the next opening
     line.link.close();
     QVERIFY(!QFile::exists(log));
 
