@@ -101,7 +101,11 @@ TAppForm::TAppForm(Dialogs& dialogs, QWidget* parent)
     m_searchPrefix = QStringLiteral("Suche an ");
 }
 
-TAppForm::~TAppForm() = default;
+TAppForm::~TAppForm() {
+    // The widgets outlive the model while the window is torn down: cut the binding first.
+    delete m_binder;
+    m_model.setView(nullptr);
+}
 
 void TAppForm::createActions() {
     auto make = [this](QAction*& action, const char* name, const QString& text,

@@ -30,7 +30,10 @@ void PinEdit::keyPressEvent(QKeyEvent* event) {
 
 void PinEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    emit left();
+    // A message box or another window taking over is no leaving of the field; reacting
+    // to it would answer the message with the next one.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        emit left();
 }
 
 } // namespace talvaro

@@ -53,8 +53,10 @@ void ConfigModel::leavePinField() {
     if (state(PinField).text.size() < 4) {
         if (contactPageVisible())
             m_view->focusPinField();
+        // Told once is enough: the mark keeps the user on the page until it is mended.
+        if (!m_pinPending)
+            m_dialogs.showMessageBox(MessageIcon::Critical, TooShort);
         m_pinPending = true;
-        m_dialogs.showMessageBox(MessageIcon::Critical, TooShort);
         return;
     }
     m_pinPending = false;
