@@ -35,11 +35,6 @@ private slots:
         QCOMPARE(parsed.value_or(-2), topic);
     }
 
-    void hintTextCarriesNoShortPart() {
-        QCOMPARE(helpHint(23), QStringLiteral("|23"));
-        QCOMPARE(topicOfHint(helpHint(38)), std::optional<int>(38));
-    }
-
     void assignmentTable() {
         QCOMPARE(helpTopicFor(QStringLiteral("PanelImage")), std::optional<int>(1));
         QCOMPARE(helpTopicFor(QStringLiteral("SpeedButton2")), std::optional<int>(5));
