@@ -1,0 +1,218 @@
+// The whole link, real serial port included, against simulated devices on pseudo-terminals.
+#include "LinkFakes.h"
+#include "PtyDevice.h"
+#include "link/LinkSession.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+using namespace talvaro;
+
+namespace {
+
+// Devices on COM1, COM2, ... in the order given, each answering in its own thread.
+struct Bench {
+    explicit Bench(DeviceType edited, std::initializer_list<DeviceType> devices)
+        : host(edited), dialogs(host.calls), session(host, dialogs) {
+        QStringList paths;
+        for (const DeviceType type : devices) {
+            auto device = std::make_unique<sim::PtyDevice>(type);
+            if (!device->open())
+                qFatal("no pty: %s", qPrintable(device->errorText()));
+            paths << device->slavePath();
+            devices_.push_back(std::move(device));
+        }
+        qputenv("TALVARO_COM_PORTS", paths.join(QLatin1Char(':')).toLocal8Bit());
+    }
+    sim::PtyDevice& device(int com) { return *devices_.at(com - 1); }
+    void start() {
+        for (auto& d : devices_)
+            d->start();
+    }
+    // As after an earlier search: the device on COM<n> is known and its port open.
+    bool connectedOn(quint16 com) {
+        session.record().portInUse = com;
+        session.ComPort1().setPortNumber(com);
+        return session.ComPort1().open();
+    }
+    bool finished(int timeoutMs = 5000) {
+        QElapsedTimer clock;
+        clock.start();
+        while ((!dialogs.allAnswered() || session.DataPacket1().isArmed()) &&
+               clock.elapsed() < timeoutMs)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        return dialogs.allAnswered() && !session.DataPacket1().isArmed();
+    }
+    QByteArray deviceImage(int com) {
+        return device(com).withDevice([](sim::SimDevice& d) { return d.image(); });
+    }
+
+    FakeHost host;
+    RecordingDialogs dialogs;
+    LinkSession session;
+    std::vector<std::unique_ptr<sim::PtyDevice>> devices_;
+};
+
+const QString ErrorDialog = QStringLiteral("ErrorDialog");
+
+} // namespace
+
+class TestLinkEndToEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void searchFindsSiblingOnSecondPortAndReads();
+    void programOnKnownPort();
+    void factoryResetWritesDefaults();
+    void deviceFaultsEndInErrors_data();
+    void deviceFaultsEndInErrors();
+    void loaderHandshake();
+    void simulatorProgramOverSymlink();
+};
+
+void TestLinkEndToEnd::searchFindsSiblingOnSecondPortAndReads() {
+    Bench bench(5, {5, 7});
+    bench.device(1).withDevice([](sim::SimDevice& d) { d.faults().silent = true; });
+    bench.device(2).withDevice([](sim::SimDevice& d) { d.faults().noName = true; });
+    bench.start();
+    bench.dialogs.expect(QStringLiteral("SuchenDlg"), DialogResult::Cancel);
+    bench.dialogs.expect(QStringLiteral("ErgebnisDialog"), DialogResult::Ok);
+    bench.session.search().startSearch(ExchangeOperation::Read);
+    QVERIFY(bench.finished());
+    QCOMPARE(bench.dialogs.portLabels, (QStringList{"", "Suche an COM1", "Suche an COM2"}));
+    QCOMPARE(bench.host.doc.deviceType(), DeviceType(7));
+    QCOMPARE(bench.host.status[0], QStringLiteral("Quenta 26x - Firmware 2.04"));
+    QCOMPARE(bench.host.status[1], QStringLiteral("Verwendeter COM-Port: COM2"));
+    QCOMPARE(bench.session.record().portInUse, quint16(2));
+    QCOMPARE(bench.host.buffers.sixWorking, bench.deviceImage(2));
+    QVERIFY(bench.session.ComPort1().isOpen());
+    // The first identity answer was thrown away; the device was asked twice.
+    const QByteArray commands =
+        bench.device(2).withDevice([](sim::SimDevice& d) { return d.commandsReceived(); });
+    QCOMPARE(commands, QByteArray("T\rT\rC\rV\rR0000,4c\r"));
+}
+
+void TestLinkEndToEnd::programOnKnownPort() {
+    Bench bench(6, {6});
+    bench.start();
+    QVERIFY(bench.connectedOn(1));
+    bench.host.editorImage = QByteArray(76, '\x42');
+    bench.dialogs.expect(QStringLiteral("ProgErgebnisDialog"), DialogResult::Ok);
+    bench.session.commands().UpDownloadExecute(ExchangeOperation::Program);
+    QVERIFY(bench.dialogs.transferShowing);
+    QVERIFY(bench.finished());
+    QVERIFY(!bench.dialogs.transferShowing);
+    QCOMPARE(bench.deviceImage(1), bench.host.editorImage);
+}
+
+void TestLinkEndToEnd::factoryResetWritesDefaults() {
+    Bench bench(3, {3});
+    bench.start();
+    QVERIFY(bench.connectedOn(1));
+    bench.dialogs.expect(QStringLiteral("Warning"), DialogResult::Yes);
+    bench.dialogs.expect(QStringLiteral("ProgErgebnisDialog"), DialogResult::Ok);
+    bench.session.commands().WerkseinstellungExecute();
+    QVERIFY(bench.finished());
+    QCOMPARE(bench.deviceImage(1), QByteArray(60, '\x01'));
+}
+
+void TestLinkEndToEnd::deviceFaultsEndInErrors_data() {
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("bad read checksum") << 1 << "badChecksum"
+                                       << "Übertragungsfehler"
+                                       << "Fehler beim Auslesen der Telefonanlage.";
+    QTest::newRow("third image byte refused") << 2 << "refuse3"
+                                              << "Übertragungsfehler"
+                                              << "Fehler beim Programmieren der Telefonanlage.";
+    QTest::newRow("device gone during program") << 2 << "silent"
+                                                << "Timeout-Fehler"
+                                                << "Fehler bei der Datenübertragung.";
+}
+
+void TestLinkEndToEnd::deviceFaultsEndInErrors() {
+    QFETCH(int, operation);
+    QFETCH(QString, fault);
+    QFETCH(QString, caption);
+    QFETCH(QString, line);
+    Bench bench(0, {0});
+    bench.device(1).withDevice([&](sim::SimDevice& d) {
+        d.faults().badChecksum = fault == QLatin1String("badChecksum");
+        d.faults().silent = fault == QLatin1String("silent");
+        d.faults().refuseWriteStep = fault == QLatin1String("refuse3") ? 3 : -1;
+    });
+    bench.start();
+    QVERIFY(bench.connectedOn(1));
+    const QByteArray workingBefore = bench.host.buffers.fourWorking;
+    const QByteArray deviceBefore = bench.deviceImage(1);
+    bench.dialogs.expect(ErrorDialog, DialogResult::Ok);
+    bench.session.commands().UpDownloadExecute(static_cast<ExchangeOperation>(operation));
+    QVERIFY(bench.finished());
+    QCOMPARE(bench.dialogs.shown.last().caption, caption);
+    QCOMPARE(bench.dialogs.shown.last().lines.last(), line);
+    QCOMPARE(bench.deviceImage(1), deviceBefore);
+    if (operation == 1)
+        QCOMPARE(bench.host.buffers.fourWorking, workingBefore);
+    QCOMPARE(bench.session.record().portInUse, quint16(1)); // the next command tries again
+}
+
+void TestLinkEndToEnd::loaderHandshake() {
+    Bench bench(6, {6});
+    QByteArray loaderGot;
+    bench.device(1).withDevice([&](sim::SimDevice& d) {
+        d.setLoaderHandler([&loaderGot](const QByteArray& bytes) {
+            loaderGot += bytes;
+            return QByteArray("\x06");
+        });
+    });
+    bench.start();
+    QVERIFY(bench.connectedOn(1));
+    QSignalSpy ready(&bench.session, &LinkSession::loaderReady);
+    bench.session.exchange().beginLoaderHandshake();
+    QTRY_COMPARE(ready.size(), 1);
+    QCOMPARE(bench.host.calls, QStringList{"stopFirmwareStartTimer"});
+    QVERIFY(bench.device(1).withDevice([](sim::SimDevice& d) { return d.inLoader(); }));
+    // The firmware transfer takes over from here, talking to the loader handler.
+    bench.session.ComPort1().write("rec");
+    QTRY_COMPARE(bench.session.ComPort1().pendingInput(), 3);
+    bench.device(1).stop();
+    QCOMPARE(loaderGot, QByteArray("rec"));
+}
+
+void TestLinkEndToEnd::simulatorProgramOverSymlink() {
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("com1"));
+    QProcess simulator;
+    simulator.start(
+        QStringLiteral(TALVARO_SIM_PATH),
+        {QStringLiteral("--type"), QStringLiteral("5"), QStringLiteral("--link"), link});
+    QVERIFY(simulator.waitForReadyRead(3000));
+    QVERIFY(simulator.readLine().startsWith("/dev/pts/"));
+    qputenv("TALVARO_COM_PORTS", link.toLocal8Bit());
+
+    FakeHost host(5);
+    RecordingDialogs dialogs(host.calls);
+    LinkSession session(host, dialogs);
+    session.record().portInUse = 1;
+    session.ComPort1().setPortNumber(1);
+    QVERIFY(session.ComPort1().open());
+    dialogs.expect(QStringLiteral("ErgebnisDialog"), DialogResult::Ok);
+    session.commands().UpDownloadExecute(ExchangeOperation::Read);
+    QTRY_VERIFY(dialogs.allAnswered());
+    QCOMPARE(host.buffers.sixWorking, sim::SimDevice::patternImage(76));
+    session.ComPort1().close();
+    simulator.terminate();
+    QVERIFY(simulator.waitForFinished(3000));
+    QCOMPARE(simulator.exitCode(), 0);
+    QVERIFY(!QFile::exists(link)); // the simulator removes its link
+}
+
+QTEST_GUILESS_MAIN(TestLinkEndToEnd)
+#include "test_link_e2e.moc"
