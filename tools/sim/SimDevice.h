@@ -20,7 +20,8 @@ struct SimFaults {
 };
 
 // Takes the bytes the loader receives after it has confirmed with "L" and answers them;
-// the firmware transfer plugs in here.
+// the firmware transfer plugs in here. Behind a PtyDevice it runs in the simulator's
+// thread while the device is locked, so it must not call withDevice itself.
 using LoaderHandler = std::function<QByteArray(const QByteArray& received)>;
 
 // The protocol side of a telephone system: answers the identity, name and version
