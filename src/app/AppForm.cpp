@@ -4,9 +4,15 @@
 #include "EditorPages.h"
 #include "EditorWidgets.h"
 #include "ModelBinder.h"
+#include "help/HelpHints.h"
+#include "help/HelpPanel.h"
+#include "help/HintFilter.h"
 #include "model/NavigationTree.h"
+#include "report/ModelReport.h"
+#include "report/ReportCommands.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -99,6 +105,12 @@ TAppForm::TAppForm(Dialogs& dialogs, QWidget* parent)
     TreeView1->expandAll();
     m_document.clearModified();
     m_searchPrefix = QStringLiteral("Suche an ");
+
+    // 17.-18. The help panel follows what the mouse rests on.
+    auto* hints = new HintFilter(this);
+    qApp->installEventFilter(hints);
+    connect(hints, &HintFilter::hintChanged, this, &TAppForm::onHint);
+    assignHints();
 }
 
 TAppForm::~TAppForm() {
@@ -136,11 +148,14 @@ void TAppForm::createActions() {
     });
     connect(FileSaveAs1, &QAction::triggered, this, &TAppForm::saveConfigurationAs);
     connect(FileExit1, &QAction::triggered, this, &QWidget::close);
+    connect(Print1, &QAction::triggered, this, &TAppForm::Print1Execute);
+    connect(Printer1, &QAction::triggered, this, &TAppForm::Printer1Execute);
     connect(HelpAbout1, &QAction::triggered, this, [this] { m_dialogs.showAbout(); });
 }
 
 void TAppForm::createMenu() {
     QMenu* config = menuBar()->addMenu(QStringLiteral("Konfiguration"));
+    config->setObjectName(QStringLiteral("File1"));
     config->addActions({FileNew1, FileOpen1, Upload, Download, Werkseinstellung, FileSaveAs1});
     config->addSeparator();
     config->addActions({Print1, Printer1});
@@ -159,8 +174,8 @@ void TAppForm::createToolBar() {
     bar->setContextMenuPolicy(Qt::PreventContextMenu);
 
     auto* print = new QToolButton(bar);
+    print->setObjectName(QStringLiteral("ToolButton10"));
     print->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    print->setToolTip(QStringLiteral("Drucken"));
     connect(print, &QToolButton::clicked, Print1, &QAction::trigger);
     bar->addWidget(print);
     bar->addSeparator();
@@ -176,8 +191,8 @@ void TAppForm::createToolBar() {
         connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
         bar->addWidget(button);
     };
-    wide("ToolButtonDownload", QStringLiteral("Konfiguration auslesen"), Download);
-    wide("ToolButtonUpload", QStringLiteral("Konfiguration speichern "), Upload);
+    wide("SpeedButton2", QStringLiteral("Konfiguration auslesen"), Download);
+    wide("SpeedButton1", QStringLiteral("Konfiguration speichern "), Upload);
 }
 
 QWidget* TAppForm::createCentralArea() {
@@ -228,6 +243,7 @@ QWidget* TAppForm::createCentralArea() {
     InfoText->setReadOnly(true);
     helpLayout->addWidget(header);
     helpLayout->addWidget(InfoText, 1);
+    m_help = std::make_unique<HelpPanel>(*InfoText, [this] { return m_document.deviceType(); });
     return area;
 }
 
@@ -252,6 +268,40 @@ QString TAppForm::statusText(int panel) const {
 
 QWidget* TAppForm::page(const QString& name) const {
     return PageNames.contains(name) ? m_pages->widget(name) : nullptr;
+}
+
+// Menu entries are the actions themselves here, so an entry's topic goes on its action.
+void TAppForm::assignHints() {
+    assignHelpHints(this);
+    const std::pair<const char*, QAction*> entries[] = {{"FileNewItem", FileNew1},
+                                                        {"FileOpenItem", FileOpen1},
+                                                        {"FileSaveItem", Upload},
+                                                        {"AuslesenausderAnlage1", Download},
+                                                        {"Werkseinstellungen1", Werkseinstellung},
+                                                        {"FileSaveAsItem", FileSaveAs1},
+                                                        {"PrintItem", Print1},
+                                                        {"Druckereinrichtung1", Printer1},
+                                                        {"FileExitItem", FileExit1}};
+    for (const auto& [entry, action] : entries)
+        setHelpHint(action, *helpTopicFor(QString::fromLatin1(entry)));
+}
+
+void TAppForm::Print1Execute() {
+    executePrint(m_printer, printHost(), m_reportLines, QDate::currentDate());
+}
+
+void TAppForm::Printer1Execute() {
+    executePrinterSetup(m_printer, printHost());
+}
+
+PrintCommandHost TAppForm::printHost() {
+    return {[this] { return m_model.checkPinBeforeUse(); },
+            [this] { return reportInputFromModel(m_model, m_document.deviceType()); },
+            [this](QPrinter& printer) { return m_dialogs.execPrintDialog(printer); },
+            [this](QPrinter& printer) { m_dialogs.execPrinterSetup(printer); },
+            [this](const QString& message) {
+                m_dialogs.showMessageBox(MessageIcon::Critical, message);
+            }};
 }
 
 void TAppForm::rebuildTree() {

@@ -7,6 +7,7 @@
 #include "model/ImageBuffers.h"
 
 #include <QMainWindow>
+#include <QPrinter>
 
 #include <memory>
 
@@ -19,7 +20,9 @@ class QTreeWidgetItem;
 namespace talvaro {
 
 class EditorPages;
+class HelpPanel;
 class ModelBinder;
+struct PrintCommandHost;
 
 // The main window: owns the edited configuration, its device type, file name and
 // modified mark, and hosts the pages, the help panel and the status bar.
@@ -44,6 +47,12 @@ public:
     // Page navigation.
     void showPage(const QTreeWidgetItem* node);
     void showHelpTopic(int topic);
+    void onHint(const QString& hint);
+
+    // The configuration report.
+    void Print1Execute();
+    void Printer1Execute();
+    const QStringList& reportLines() const { return m_reportLines; }
     int helpTopic() const { return m_helpTopic; }
 
     // What the editing rules need of the window.
@@ -84,6 +93,8 @@ private:
     QWidget* createCentralArea();
     void createStatusBar();
     void rebuildTree();
+    void assignHints();
+    PrintCommandHost printHost();
 
     enum class SaveOutcome { Saved, Cancelled, Failed };
     SaveOutcome saveAs();
@@ -102,6 +113,9 @@ private:
     ConfigModel m_model;
     std::unique_ptr<EditorPages> m_pages;
     ModelBinder* m_binder = nullptr;
+    std::unique_ptr<HelpPanel> m_help;
+    QPrinter m_printer;
+    QStringList m_reportLines;
     int m_helpTopic = 0;
     const QTreeWidgetItem* m_currentAtPress = nullptr;
     SettingsStore m_settings;

@@ -2,6 +2,8 @@
 #include "AppForm.h"
 
 #include "EditorPages.h"
+#include "help/HelpHints.h"
+#include "help/HelpPanel.h"
 
 #include <QTextEdit>
 #include <QTreeWidget>
@@ -52,7 +54,12 @@ void TAppForm::showPage(const QTreeWidgetItem* node) {
 
 void TAppForm::showHelpTopic(int topic) {
     m_helpTopic = topic;
-    InfoText->clear();
+    m_help->showHelpTopic(topic);
+}
+
+void TAppForm::onHint(const QString& hint) {
+    if (const auto topic = topicOfHint(hint))
+        showHelpTopic(*topic);
 }
 
 void TAppForm::TreeView1Change(QTreeWidgetItem* current) {

@@ -6,6 +6,8 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPushButton>
 
 namespace talvaro {
@@ -158,6 +160,16 @@ QString WidgetDialogs::getOpenFileName(const FileDialogRequest& request) {
 
 QString WidgetDialogs::getSaveFileName(const FileDialogRequest& request) {
     return runFileDialog(m_mainWindow, request, QFileDialog::AcceptSave);
+}
+
+bool WidgetDialogs::execPrintDialog(QPrinter& printer) {
+    QPrintDialog dialog(&printer, m_mainWindow);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void WidgetDialogs::execPrinterSetup(QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, m_mainWindow);
+    dialog.exec();
 }
 
 } // namespace talvaro

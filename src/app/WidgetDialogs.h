@@ -47,6 +47,8 @@ public:
     void setTransferClosedHandler(std::function<void()> handler) override;
     QString getOpenFileName(const FileDialogRequest& request) override;
     QString getSaveFileName(const FileDialogRequest& request) override;
+    bool execPrintDialog(QPrinter& printer) override;
+    void execPrinterSetup(QPrinter& printer) override;
 
 private:
     QWidget* m_mainWindow = nullptr;

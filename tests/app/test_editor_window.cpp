@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextEdit>
 #include <QTreeWidget>
 
 using namespace talvaro;
@@ -80,6 +81,8 @@ private slots:
     void newConfigurationAfterOpen();
     void promptCancelledSaveStopsNewAndOpen();
     void failedSaveKeepsTheOldFile();
+    void helpFollowsPagesAndHints();
+    void printingGoesThroughThePinCheck();
 
 private:
     std::unique_ptr<SettingsSandbox> m_sandbox;
@@ -483,6 +486,46 @@ void TestEditorWindow::failedSaveKeepsTheOldFile() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("alter Inhalt"));
     QCOMPARE(m_form->document().filePath, path); // keeps the chosen name
+}
+
+void TestEditorWindow::helpFollowsPagesAndHints() {
+    m_form->setDeviceType(1);
+    m_form->tree()->setCurrentItem(node(m_form->tree(), "Berechtigungen"));
+    QVERIFY(m_form->infoText()->toPlainText().contains("Nebenstelle"));
+    m_form->onHint("|16");
+    QCOMPARE(m_form->helpTopic(), 16);
+    const QString amtsholung = m_form->infoText()->toPlainText();
+    QVERIFY(!amtsholung.isEmpty());
+    m_form->onHint("Drucken|"); // an empty long hint keeps the panel
+    QCOMPARE(m_form->infoText()->toPlainText(), amtsholung);
+    m_form->onHint("|Hilfe");
+    QVERIFY(m_form->infoText()->toPlainText().isEmpty());
+    // Hints carry no tooltip and sit where the help table puts them.
+    QCOMPARE(w("PanelAmtsholung")->statusTip(), QStringLiteral("|16"));
+    QVERIFY(w("PanelAmtsholung")->toolTip().isEmpty());
+    QCOMPARE(m_form->findChild<QAction*>("FileOpen1")->statusTip(), QStringLiteral("|9"));
+    QCOMPARE(m_form->findChild<QWidget*>("SpeedButton2")->statusTip(), QStringLiteral("|5"));
+}
+
+void TestEditorWindow::printingGoesThroughThePinCheck() {
+    m_form->setDeviceType(4);
+    m_form->model().setChecked("RBKontakt2Fern", true);
+    m_dialogs->expect("MessageBox", DialogResult::Ok);
+    m_form->findChild<QAction*>("Print1")->trigger();
+    QVERIFY(m_dialogs->shown.last().lines.first().startsWith("Sie haben mindestens einen Kontakt"));
+
+    m_form->model().setChecked("RBKontakt2Intern", true);
+    const QString pdf = m_dir.filePath("bericht.pdf");
+    m_dialogs->expect("PrintDialog", DialogResult::Ok, pdf);
+    m_form->findChild<QAction*>("Print1")->trigger();
+    QVERIFY(QFileInfo(pdf).size() > 0);
+    QCOMPARE(m_form->reportLines().first(), QStringLiteral("Quenta 14 Konfiguration"));
+    QVERIFY(m_form->reportLines().contains("<U>Schaltkontakte"));
+    QVERIFY(m_form->reportLines().contains("   Schaltkontakt 2 aktivieren durch: Interntelefon"));
+    // Number fields appear as the window shows them.
+    const QString time = qobject_cast<QDoubleSpinBox*>(w("LMDExtSpinEditK1Time"))->text();
+    QVERIFY(m_form->reportLines().contains("   Schaltkontakt 1: Kontaktschaltzeit in Sekunden = " +
+                                           time));
 }
 
 QTEST_MAIN(TestEditorWindow)

@@ -1,6 +1,7 @@
 #include "ScriptedDialogs.h"
 
 #include <QEventLoop>
+#include <QPrinter>
 #include <QTest>
 
 using namespace talvaro;
@@ -108,4 +109,17 @@ QString ScriptedDialogs::getSaveFileName(const FileDialogRequest& request) {
     lastFileRequest = request;
     const Answer a = next(QStringLiteral("SaveDialog"), request.folder, {request.filter});
     return a.result == DialogResult::Ok ? a.text : QString();
+}
+
+bool ScriptedDialogs::execPrintDialog(QPrinter& printer) {
+    const Answer a = next(QStringLiteral("PrintDialog"), {}, {});
+    if (a.result != DialogResult::Ok)
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(a.text);
+    return true;
+}
+
+void ScriptedDialogs::execPrinterSetup(QPrinter&) {
+    next(QStringLiteral("PrinterSetup"), {}, {});
 }

@@ -52,6 +52,9 @@ public:
     }
     QString getOpenFileName(const talvaro::FileDialogRequest& request) override;
     QString getSaveFileName(const talvaro::FileDialogRequest& request) override;
+    // Answered Ok with a text: the job goes into that PDF file.
+    bool execPrintDialog(QPrinter& printer) override;
+    void execPrinterSetup(QPrinter& printer) override;
 
     talvaro::FileDialogRequest lastFileRequest;
 

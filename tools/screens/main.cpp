@@ -28,7 +28,7 @@ int main(int argc, char* argv[]) {
         form.setDeviceType(type);
         QTreeWidgetItemIterator it(form.tree());
         for (int index = 0; *it; ++it, ++index) {
-            form.showPage(*it);
+            form.tree()->setCurrentItem(*it);
             QApplication::processEvents();
             const QString name = QStringLiteral("%1/type%2-%3-%4.png")
                                      .arg(out)
