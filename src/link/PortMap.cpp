@@ -44,7 +44,7 @@ QStringList systemPorts() {
 QString comPortPath(quint16 number) {
     if (number == 0 || number > HighestComPort)
         return {};
-    const QByteArray assigned = qgetenv("TALVARO_COM_PORTS");
+    const QByteArray assigned = qgetenv("TALVARO_PORTS");
     const QStringList paths = assigned.isNull()
                                   ? systemPorts()
                                   : QString::fromLocal8Bit(assigned).split(QLatin1Char(':'));

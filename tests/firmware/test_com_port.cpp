@@ -112,12 +112,12 @@ void TestComPort::refusesWhatIsNoPort() {
 }
 
 void TestComPort::comNameMapsToDevice() {
-    qputenv("TALVARO_COM_PORTS", ":" + m_pty->slavePath.toLocal8Bit());
+    qputenv("TALVARO_PORTS", ":" + m_pty->slavePath.toLocal8Bit());
     ComPort port;
     QVERIFY(!port.open(QStringLiteral("COM1"), 57600, 100)); // nothing behind COM1
     QVERIFY(!port.open(QStringLiteral("COM3"), 57600, 100));
     QVERIFY(port.open(QStringLiteral("COM2"), 57600, 100));
-    qunsetenv("TALVARO_COM_PORTS");
+    qunsetenv("TALVARO_PORTS");
 }
 
 void TestComPort::readTimeouts() {

@@ -27,7 +27,7 @@ struct Bench {
             paths << device->slavePath();
             devices_.push_back(std::move(device));
         }
-        qputenv("TALVARO_COM_PORTS", paths.join(QLatin1Char(':')).toLocal8Bit());
+        qputenv("TALVARO_PORTS", paths.join(QLatin1Char(':')).toLocal8Bit());
     }
     sim::PtyDevice& device(int com) { return *devices_.at(com - 1); }
     void start() {
@@ -195,7 +195,7 @@ void TestLinkEndToEnd::simulatorProgramOverSymlink() {
         {QStringLiteral("--type"), QStringLiteral("5"), QStringLiteral("--link"), link});
     QVERIFY(simulator.waitForReadyRead(3000));
     QVERIFY(simulator.readLine().startsWith("/dev/pts/"));
-    qputenv("TALVARO_COM_PORTS", link.toLocal8Bit());
+    qputenv("TALVARO_PORTS", link.toLocal8Bit());
 
     FakeHost host(5);
     RecordingDialogs dialogs(host.calls);

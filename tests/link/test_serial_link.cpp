@@ -24,7 +24,7 @@ class TestSerialLink : public QObject {
             device.withDevice([](sim::SimDevice& d) { d.faults().silent = true; });
             if (!device.open())
                 qFatal("no pty: %s", qPrintable(device.errorText()));
-            qputenv("TALVARO_COM_PORTS", device.slavePath().toLocal8Bit());
+            qputenv("TALVARO_PORTS", device.slavePath().toLocal8Bit());
             link.setPortNumber(1);
         }
         bool waitPending(qsizetype n) {
@@ -65,7 +65,7 @@ void TestSerialLink::opensPtyAndRefusesWhatIsNoPort() {
     line.link.setPortNumber(2);
     QVERIFY(!line.link.open());
     QVERIFY(!line.link.errorText().isEmpty());
-    qputenv("TALVARO_COM_PORTS", "/dev/does-not-exist");
+    qputenv("TALVARO_PORTS", "/dev/does-not-exist");
     line.link.setPortNumber(1);
     QVERIFY(!line.link.open());
     QVERIFY(!SerialLink::portAvailable(1));

@@ -1,5 +1,5 @@
 // talvaro-sim: a telephone system on a pseudo-terminal, for trying the program without
-// hardware. Prints the slave path; TALVARO_COM_PORTS=<path> makes it COM1.
+// hardware. Prints the slave path; TALVARO_PORTS=<path> makes it COM1.
 #include "PtyDevice.h"
 
 #include <QCommandLineParser>
