@@ -7,6 +7,7 @@
 #include "help/HelpHints.h"
 #include "help/HelpPanel.h"
 #include "help/HintFilter.h"
+#include "link/LinkSession.h"
 #include "model/NavigationTree.h"
 #include "report/ModelReport.h"
 #include "report/ReportCommands.h"
@@ -36,6 +37,8 @@ constexpr int PageHeight = 388;
 constexpr int HelpWidth = ClientWidth - TreeWidth - PageWidth;
 constexpr int HelpHeaderHeight = 41;
 
+constexpr int ClosingWaitMs = 1000;
+
 const QString NoPortText = QStringLiteral("Verwendeter COM-Port: keiner");
 
 } // namespace
@@ -46,11 +49,12 @@ const QStringList TAppForm::PageNames{
     QStringLiteral("PanelNachwahl"), QStringLiteral("PanelExternErweitert"),
     QStringLiteral("PanelKontakte")};
 
-TAppForm::TAppForm(Dialogs& dialogs, QWidget* parent)
+TAppForm::TAppForm(Dialogs& dialogs, FirstShowSearch search, QWidget* parent)
     : QMainWindow(parent), m_dialogs(dialogs), m_model(m_document, dialogs),
       m_settings([this](const QString& message) {
           m_dialogs.showMessageBox(MessageIcon::Information, message);
-      }) {
+      }),
+      m_firstShowSearch(search) {
     setObjectName(QStringLiteral("AppForm"));
     setWindowIcon(appIcon());
     QFont font(QStringLiteral("Arial"));
@@ -65,23 +69,29 @@ TAppForm::TAppForm(Dialogs& dialogs, QWidget* parent)
     createToolBar();
     setCentralWidget(createCentralArea());
     createStatusBar();
+    m_link = new LinkSession(*this, m_dialogs, this);
     m_model.setView(this);
     m_binder = new ModelBinder(m_model, *m_pages, this);
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
 
     // 2.-3. Initial state.
     m_firstShow = true;
-    m_portInUse = 0;
-    m_searchPort = 0;
-    m_comLogName = QStringLiteral("ComLog.log");
-    m_comLogging = false;
+    ExchangeRecord& record = m_link->record();
+    record.portInUse = 0;
+    record.searchPort = 0;
+    record.state = ExchangeState::Idle;
+    record.operation = ExchangeOperation::Read;
+    m_link->ComPort1().setComLogging(false);
     m_statusPanels[1]->setText(NoPortText);
 
     // 4. Settings.
     const StoredSettings stored = m_settings.load();
     m_document.workDir = stored.workDir;
-    m_portInUse = stored.port;
-    m_comLogging = stored.comLogging;
+    record.portInUse = stored.port;
+    m_link->ComPort1().setComLogging(stored.comLogging);
+
+    // 5. The trace file, relative: it lands in the current directory.
+    m_link->ComPort1().setLogFileName(QStringLiteral("ComLog.log"));
 
     // 6. The layout's own positions, before any device type changes them.
     m_pages->recordLayout();
@@ -149,6 +159,12 @@ void TAppForm::createActions() {
     connect(FileSaveAs1, &QAction::triggered, this, &TAppForm::saveConfigurationAs);
     connect(FileExit1, &QAction::triggered, this, &QWidget::close);
     connect(Print1, &QAction::triggered, this, &TAppForm::Print1Execute);
+    connect(Download, &QAction::triggered, this,
+            [this] { m_link->commands().UpDownloadExecute(ExchangeOperation::Read); });
+    connect(Upload, &QAction::triggered, this,
+            [this] { m_link->commands().UpDownloadExecute(ExchangeOperation::Program); });
+    connect(Werkseinstellung, &QAction::triggered, this,
+            [this] { m_link->commands().WerkseinstellungExecute(); });
     connect(Printer1, &QAction::triggered, this, &TAppForm::Printer1Execute);
     connect(HelpAbout1, &QAction::triggered, this, [this] { m_dialogs.showAbout(); });
 }
@@ -266,6 +282,37 @@ QString TAppForm::statusText(int panel) const {
     return m_statusPanels[panel]->text();
 }
 
+void TAppForm::setStatusText(StatusPanel panel, const QString& text) {
+    m_statusPanels[static_cast<int>(panel)]->setText(text);
+}
+
+quint16 TAppForm::portInUse() const {
+    return m_link->record().portInUse;
+}
+
+bool TAppForm::comLogging() const {
+    return m_link->ComPort1().comLogging();
+}
+
+void TAppForm::encodeImage() {
+    m_model.encodeImage(m_images);
+}
+
+void TAppForm::decodeImage() {
+    m_model.decodeImage(m_images);
+}
+
+bool TAppForm::checkPinBeforeUse() {
+    return m_model.checkPinBeforeUse();
+}
+
+bool TAppForm::anyExtensionRingsExternally() const {
+    return m_model.anyExtensionRingsExternally();
+}
+
+// The firmware start timer arrives with the update flow.
+void TAppForm::stopFirmwareStartTimer() {}
+
 QWidget* TAppForm::page(const QString& name) const {
     return PageNames.contains(name) ? m_pages->widget(name) : nullptr;
 }
@@ -357,7 +404,8 @@ void TAppForm::showEvent(QShowEvent* event) {
     if (!m_firstShow)
         return;
     m_firstShow = false;
-    emit firstShown();
+    if (m_firstShowSearch == FirstShowSearch::On)
+        m_link->search().startSearch(ExchangeOperation::Read);
 }
 
 bool TAppForm::FormCloseQuery() {
@@ -378,7 +426,13 @@ bool TAppForm::FormCloseQuery() {
 }
 
 void TAppForm::FormClose() {
-    m_settings.save(m_document.folder(), m_portInUse);
+    if (!m_settings.save(m_document.folder(), portInUse()))
+        return; // the port is released when the program ends
+    SerialLink& port = m_link->ComPort1();
+    if (port.isOpen()) {
+        port.close(); // appends the trace when logging is on
+        m_link->pause(ClosingWaitMs);
+    }
 }
 
 void TAppForm::closeEvent(QCloseEvent* event) {

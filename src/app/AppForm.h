@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Settings.h"
+#include "link/ExchangeHost.h"
 #include "model/ConfigModel.h"
 #include "model/Dialogs.h"
 #include "model/Document.h"
@@ -21,25 +22,29 @@ namespace talvaro {
 
 class EditorPages;
 class HelpPanel;
+class LinkSession;
 class ModelBinder;
 struct PrintCommandHost;
 
 // The main window: owns the edited configuration, its device type, file name and
 // modified mark, and hosts the pages, the help panel and the status bar.
-class TAppForm : public QMainWindow, public EditorView {
+class TAppForm : public QMainWindow, public EditorView, public ExchangeHost {
     Q_OBJECT
 public:
-    explicit TAppForm(Dialogs& dialogs, QWidget* parent = nullptr);
+    // Without the search at the first showing, for tests that need no device.
+    enum class FirstShowSearch { On, Off };
+    explicit TAppForm(Dialogs& dialogs, FirstShowSearch search = FirstShowSearch::On,
+                      QWidget* parent = nullptr);
     ~TAppForm() override;
 
-    void setDeviceType(DeviceType code);
+    void setDeviceType(DeviceType code) override;
     void markModified();
-    void updateTitle();
+    void updateTitle() override;
 
     // Configuration files. The save commands answer 0 when saved or nothing is to be done
     // and -1 when the pending command must stop.
     bool askToSave(const QString& question);
-    void newConfiguration();
+    void newConfiguration() override;
     void openConfiguration();
     int saveConfiguration();
     int saveConfigurationAs();
@@ -55,6 +60,14 @@ public:
     const QStringList& reportLines() const { return m_reportLines; }
     int helpTopic() const { return m_helpTopic; }
 
+    // What the device link needs of the window.
+    void encodeImage() override;
+    void decodeImage() override;
+    void setStatusText(StatusPanel panel, const QString& text) override;
+    bool checkPinBeforeUse() override;
+    bool anyExtensionRingsExternally() const override;
+    void stopFirmwareStartTimer() override;
+
     // What the editing rules need of the window.
     bool isContactPageVisible() const override;
     void showContactPage() override;
@@ -62,11 +75,12 @@ public:
 
     ConfigModel& model() { return m_model; }
     EditorPages& pages() { return *m_pages; }
-    Document& document() { return m_document; }
+    Document& document() override { return m_document; }
     const Document& document() const { return m_document; }
-    ImageBuffers& images() { return m_images; }
-    quint16 portInUse() const { return m_portInUse; }
-    bool comLogging() const { return m_comLogging; }
+    ImageBuffers& images() override { return m_images; }
+    LinkSession& link() { return *m_link; }
+    quint16 portInUse() const;
+    bool comLogging() const;
     bool isFirstShowPending() const { return m_firstShow; }
     QString statusText(int panel) const;
 
@@ -76,10 +90,6 @@ public:
 
     // Page names from back to front.
     static const QStringList PageNames;
-
-signals:
-    // The first showing of the window, which starts the device search.
-    void firstShown();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -120,11 +130,9 @@ private:
     const QTreeWidgetItem* m_currentAtPress = nullptr;
     SettingsStore m_settings;
 
-    quint16 m_portInUse = 0;
-    quint16 m_searchPort = 0;
-    bool m_comLogging = false;
+    LinkSession* m_link = nullptr;
     bool m_firstShow = true;
-    QString m_comLogName;
+    FirstShowSearch m_firstShowSearch;
     QString m_searchPrefix;
 
     QAction* FileNew1 = nullptr;

@@ -111,6 +111,12 @@ void WidgetDialogs::setTransferCaption(const QString& caption) {
     UpDownLoad->setWindowTitle(caption);
 }
 
+void WidgetDialogs::setTransferLines(const QStringList& lines) {
+    UpDownLoad->clearMessage();
+    for (const QString& line : lines)
+        UpDownLoad->addLine(line);
+}
+
 void WidgetDialogs::showTransfer() {
     UpDownLoad->show();
 }

@@ -42,6 +42,7 @@ public:
     void execSearch() override;
     void closeSearch() override;
     void setTransferCaption(const QString& caption) override;
+    void setTransferLines(const QStringList& lines) override;
     void showTransfer() override;
     void closeTransfer() override;
     void setTransferClosedHandler(std::function<void()> handler) override;

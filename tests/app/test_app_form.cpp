@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QDir>
 #include <QMenuBar>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -30,7 +29,7 @@ private slots:
 void TestAppForm::firstStartWithoutSettings() {
     SettingsSandbox sandbox;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs);
+    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
     QCOMPARE(form.windowTitle(), QStringLiteral("Talvaro - Konfigurator für Mirello 16 - Neu.tkx"));
     QCOMPARE(form.statusText(1), QStringLiteral("Verwendeter COM-Port: keiner"));
     QCOMPARE(form.statusText(0), QString());
@@ -53,7 +52,7 @@ void TestAppForm::storedSettingsAreUsed() {
     SettingsSandbox::write(sandbox.userFile(),
                            "[General]\nWorkDir=/daten/anlagen/\nCOM=21\nComLogging=1\n");
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs);
+    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
     QCOMPARE(form.document().filePath, QStringLiteral("/daten/anlagen/Neu.tkx"));
     QCOMPARE(form.portInUse(), quint16(0));
     QVERIFY(form.comLogging());
@@ -63,7 +62,7 @@ void TestAppForm::storedSettingsAreUsed() {
 void TestAppForm::twoEditsGiveOneMark() {
     SettingsSandbox sandbox;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs);
+    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
     form.markModified();
     form.markModified();
     QCOMPARE(form.windowTitle(),
@@ -77,13 +76,13 @@ void TestAppForm::closeQueryAnswers() {
     SettingsSandbox sandbox;
     ScriptedDialogs dialogs;
     {
-        TAppForm form(dialogs);
+        TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
         form.show();
         QVERIFY(form.close()); // nothing changed: no question
         QVERIFY(dialogs.shown.isEmpty());
     }
     {
-        TAppForm form(dialogs);
+        TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
         form.show();
         form.markModified();
         dialogs.expect("HinweisBox", DialogResult::Cancel);
@@ -105,7 +104,7 @@ void TestAppForm::closeSavesUntitledThroughSaveAs() {
     ScriptedDialogs dialogs;
     {
         // Asked to save, a cancelled file name keeps the window and the changes.
-        TAppForm form(dialogs);
+        TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
         form.show();
         form.markModified();
         dialogs.expect("HinweisBox", DialogResult::Yes);
@@ -114,7 +113,7 @@ void TestAppForm::closeSavesUntitledThroughSaveAs() {
         QVERIFY(form.document().isModified());
     }
     {
-        TAppForm form(dialogs);
+        TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
         form.markModified();
         const QString path = dir.filePath("anlage.tkx");
         dialogs.expect("HinweisBox", DialogResult::Yes);
@@ -132,7 +131,7 @@ void TestAppForm::closeStaysOpenWhenSavingFails() {
     SettingsSandbox sandbox;
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs);
+    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
     form.show();
     form.markModified();
     dialogs.expect("HinweisBox", DialogResult::Yes);
@@ -149,7 +148,7 @@ void TestAppForm::closeWritesTheFolderOfTheFile() {
     SettingsSandbox::write(sandbox.systemFile(), "[General]\nCOM=0\n");
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs);
+    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
     dialogs.expect("SaveDialog", DialogResult::Ok, dir.filePath("büro.tkx"));
     QCOMPARE(form.saveConfigurationAs(), 0);
     QCOMPARE(form.windowTitle(),
@@ -162,21 +161,25 @@ void TestAppForm::closeWritesTheFolderOfTheFile() {
 
 void TestAppForm::firstShowingHappensOnce() {
     SettingsSandbox sandbox;
+    qputenv("TALVARO_PORTS", ""); // no ports: the search ends at once
     ScriptedDialogs dialogs;
     TAppForm form(dialogs);
-    QSignalSpy spy(&form, &TAppForm::firstShown);
     QVERIFY(form.isFirstShowPending());
+    dialogs.expect("KeineAnlageDlg", DialogResult::Ok); // "Offline"
+    dialogs.expect("SelectDeviceDlg", DialogResult::Cancel);
     form.show();
-    form.hide();
-    form.show();
-    QCOMPARE(spy.count(), 1);
+    QVERIFY(dialogs.allAnswered());
     QVERIFY(!form.isFirstShowPending());
+    form.hide();
+    form.show(); // later showings search no more
+    QCOMPARE(dialogs.shown.size(), 2);
+    QCOMPARE(form.statusText(1), QString());
 }
 
 void TestAppForm::menuHasEveryCommand() {
     SettingsSandbox sandbox;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs);
+    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
     QStringList entries;
     for (QAction* menu : form.menuBar()->actions()) {
         entries << menu->text();
@@ -198,7 +201,7 @@ void TestAppForm::menuHasEveryCommand() {
 void TestAppForm::deviceTypeAboveSevenActsAsTypeZero() {
     SettingsSandbox sandbox;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs);
+    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
     form.setDeviceType(11);
     QCOMPARE(form.document().deviceType(), 11u);
     QCOMPARE(form.windowTitle(),
@@ -210,7 +213,7 @@ void TestAppForm::deviceTypeAboveSevenActsAsTypeZero() {
 void TestAppForm::fixedClientArea() {
     SettingsSandbox sandbox;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs);
+    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
     QCOMPARE(form.width(), 760);
     QCOMPARE(form.height() - form.menuBar()->sizeHint().height(), 437);
     QCOMPARE(form.minimumSize(), form.maximumSize());
