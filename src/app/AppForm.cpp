@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QToolBar>
@@ -73,6 +74,8 @@ TAppForm::TAppForm(Dialogs& dialogs, FirstShowSearch search, QWidget* parent)
     m_model.setView(this);
     m_binder = new ModelBinder(m_model, *m_pages, this);
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    if (const QScreen* desktop = screen())
+        move(desktop->availableGeometry().center() - rect().center());
 
     // 2.-3. Initial state.
     m_firstShow = true;

@@ -56,6 +56,14 @@ TMessageDialog::TMessageDialog(const QString& caption, Picture picture, QSize cl
     layout->addLayout(m_buttons);
 }
 
+QPushButton* TMessageDialog::addOkButton() {
+    QPushButton* ok = addResultButton(QStringLiteral("OK"), DialogResult::Ok);
+    ok->setDefault(true);
+    m_buttons->addWidget(ok);
+    m_buttons->addStretch();
+    return ok;
+}
+
 void TMessageDialog::addLine(const QString& line) {
     m_message->appendPlainText(line);
 }
@@ -72,10 +80,7 @@ QStringList TMessageDialog::lines() const {
 TErrorDialog::TErrorDialog(QWidget* parent)
     : TMessageDialog(QString(), Picture::Error, PictureDialogSize, parent) {
     setObjectName(QStringLiteral("ErrorDialog"));
-    QPushButton* ok = addResultButton(QStringLiteral("OK"), DialogResult::Ok);
-    ok->setDefault(true);
-    buttonRow()->addWidget(ok);
-    buttonRow()->addStretch();
+    addOkButton();
 }
 
 THinweisBox::THinweisBox(QWidget* parent)
@@ -97,19 +102,13 @@ void THinweisBox::showEvent(QShowEvent* event) {
 TErgebnisDialog::TErgebnisDialog(QWidget* parent)
     : TMessageDialog(QString(), Picture::None, PlainDialogSize, parent) {
     setObjectName(QStringLiteral("ErgebnisDialog"));
-    QPushButton* ok = addResultButton(QStringLiteral("OK"), DialogResult::Ok);
-    ok->setDefault(true);
-    buttonRow()->addWidget(ok);
-    buttonRow()->addStretch();
+    addOkButton();
 }
 
 TProgErgebnisDialog::TProgErgebnisDialog(QWidget* parent)
     : TMessageDialog(QString(), Picture::None, PlainDialogSize, parent) {
     setObjectName(QStringLiteral("ProgErgebnisDialog"));
-    m_ok = addResultButton(QStringLiteral("OK"), DialogResult::Ok);
-    m_ok->setDefault(true);
-    buttonRow()->addWidget(m_ok);
-    buttonRow()->addStretch();
+    m_ok = addOkButton();
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &TProgErgebnisDialog::restartDone);
 }

@@ -28,6 +28,8 @@ public:
 
 protected:
     QHBoxLayout* buttonRow() const { return m_buttons; }
+    // The one "OK" button of the plain message windows, default and centred.
+    QPushButton* addOkButton();
 
 private:
     QPlainTextEdit* m_message;
