@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -407,8 +408,10 @@ void TAppForm::showEvent(QShowEvent* event) {
     if (!m_firstShow)
         return;
     m_firstShow = false;
+    // Let the window appear before the search puts its dialog in front of it.
     if (m_firstShowSearch == FirstShowSearch::On)
-        m_link->search().startSearch(ExchangeOperation::Read);
+        QTimer::singleShot(0, this,
+                           [this] { m_link->search().startSearch(ExchangeOperation::Read); });
 }
 
 bool TAppForm::FormCloseQuery() {

@@ -20,6 +20,7 @@ void WidgetDialogs::createDialogs(QWidget* mainWindow) {
     ErrorDialog = std::make_unique<TErrorDialog>();
     UpDownLoad = std::make_unique<TUpDownLoad>();
     UpDownLoad->setMainWindow(mainWindow);
+    UpDownLoad->setClosedHandler(m_transferClosed);
     ProgErgebnisDialog = std::make_unique<TProgErgebnisDialog>();
     HinweisBox = std::make_unique<THinweisBox>();
     WaehleComPortDlg = std::make_unique<TWaehleComPortDlg>();
@@ -126,7 +127,9 @@ void WidgetDialogs::closeTransfer() {
 }
 
 void WidgetDialogs::setTransferClosedHandler(std::function<void()> handler) {
-    UpDownLoad->setClosedHandler(std::move(handler));
+    m_transferClosed = std::move(handler);
+    if (UpDownLoad)
+        UpDownLoad->setClosedHandler(m_transferClosed);
 }
 
 QString qtFileFilter(const QString& pipeFilter) {

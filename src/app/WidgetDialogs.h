@@ -53,6 +53,8 @@ public:
 
 private:
     QWidget* m_mainWindow = nullptr;
+    // The exchange registers this while the main window is built, before the dialogs.
+    std::function<void()> m_transferClosed;
     std::unique_ptr<TErrorDialog> ErrorDialog;
     std::unique_ptr<TUpDownLoad> UpDownLoad;
     std::unique_ptr<TProgErgebnisDialog> ProgErgebnisDialog;

@@ -8,7 +8,6 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Talvaro"));
     QApplication::setOrganizationName(QStringLiteral("Brovenik"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Talvaro"));
     QApplication::setWindowIcon(talvaro::appIcon());
 
     talvaro::WidgetDialogs dialogs;

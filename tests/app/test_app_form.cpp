@@ -168,10 +168,11 @@ void TestAppForm::firstShowingHappensOnce() {
     dialogs.expect("KeineAnlageDlg", DialogResult::Ok); // "Offline"
     dialogs.expect("SelectDeviceDlg", DialogResult::Cancel);
     form.show();
-    QVERIFY(dialogs.allAnswered());
+    QTRY_VERIFY(dialogs.allAnswered());
     QVERIFY(!form.isFirstShowPending());
     form.hide();
     form.show(); // later showings search no more
+    QTest::qWait(50);
     QCOMPARE(dialogs.shown.size(), 2);
     QCOMPARE(form.statusText(1), QString());
 }

@@ -1,6 +1,9 @@
+#include "SettingsSandbox.h"
+#include "app/AppForm.h"
 #include "app/MessageDialogs.h"
 #include "app/SearchDialogs.h"
 #include "app/WidgetDialogs.h"
+#include "link/LinkSession.h"
 
 #include <QComboBox>
 #include <QMainWindow>
@@ -43,6 +46,7 @@ private slots:
     void transferWindowLocksTheMainWindow();
     void messageLinesAreClearedAfterUse();
     void fileFilterForQt();
+    void programStartOrder();
 };
 
 void TestDialogs::progErgebnisRefusesToCloseWhileTheDeviceRestarts() {
@@ -203,6 +207,21 @@ void TestDialogs::messageLinesAreClearedAfterUse() {
 void TestDialogs::fileFilterForQt() {
     QCOMPARE(qtFileFilter("Quenta 26 Dateien (*.tkx)|*.tkx|Alle Dateien (*.*)|*.*"),
              QStringLiteral("Quenta 26 Dateien (*.tkx);;Alle Dateien (*)"));
+}
+
+// As the program starts: the main window first (its device link registers with the
+// progress window then), the dialogs after it.
+void TestDialogs::programStartOrder() {
+    SettingsSandbox sandbox;
+    WidgetDialogs dialogs;
+    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    dialogs.createDialogs(&form);
+    form.show();
+    dialogs.showTransfer();
+    QVERIFY(!form.isEnabled());
+    dialogs.closeTransfer();
+    QVERIFY(form.isEnabled());
+    QCOMPARE(form.link().DataPacket1().isArmed(), false);
 }
 
 QTEST_MAIN(TestDialogs)
