@@ -1,0 +1,56 @@
+#include "ConfigFile.h"
+
+#include "Dialogs.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace talvaro {
+namespace {
+
+const QString Failed = QStringLiteral("Fehler!");
+
+void fileError(Dialogs& dialogs, const QString& line) {
+    dialogs.showMessage(MessageDialog::Error, FileErrorCaption, {Failed, line});
+}
+
+} // namespace
+
+std::optional<QByteArray> readConfigurationFile(const QString& path, qsizetype length,
+                                                Dialogs& dialogs) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        dialogs.showMessageBox(MessageIcon::Critical, file.errorString());
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(length);
+    const bool readFailed = file.error() != QFileDevice::NoError;
+    file.close();
+    if (readFailed) {
+        fileError(dialogs, QStringLiteral("Die Datei konnte nicht geöffnet werden."));
+        return std::nullopt;
+    }
+    if (bytes.size() < length) {
+        fileError(dialogs, QStringLiteral("Die Datei ist keine Konfigurationsdatei!"));
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool writeConfigurationFile(const QString& path, const std::function<QByteArray()>& image,
+                            const QString& failureLine, Dialogs& dialogs) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        dialogs.showMessageBox(MessageIcon::Critical, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = image();
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        file.cancelWriting();
+        fileError(dialogs, failureLine);
+        return false;
+    }
+    return true;
+}
+
+} // namespace talvaro

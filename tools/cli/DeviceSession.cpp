@@ -1,0 +1,61 @@
+#include "DeviceSession.h"
+
+#include "link/PortMap.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+
+namespace talvaro::cli {
+namespace {
+
+// A search over all twenty ports takes about twenty seconds; no step waits longer than
+// two seconds. Beyond this something is broken, not slow.
+constexpr int OperationLimitMs = 120000;
+
+} // namespace
+
+DeviceSession::DeviceSession(HeadlessHost& host, TerminalDialogs& dialogs)
+    : m_host(host), m_dialogs(dialogs), m_link(host, dialogs) {}
+
+bool DeviceSession::read() {
+    return run([this] { m_link.commands().UpDownloadExecute(ExchangeOperation::Read); });
+}
+
+bool DeviceSession::program() {
+    return run([this] { m_link.commands().UpDownloadExecute(ExchangeOperation::Program); });
+}
+
+bool DeviceSession::factoryReset() {
+    return run([this] { m_link.commands().WerkseinstellungExecute(); });
+}
+
+bool DeviceSession::run(const std::function<void()>& start) {
+    m_dialogs.resetOutcome();
+    start();
+    QDeadlineTimer deadline(OperationLimitMs);
+    while (m_dialogs.outcome() == Outcome::Running && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (m_dialogs.outcome() == Outcome::Running) {
+        m_dialogs.showMessageBox(MessageIcon::Critical,
+                                 QStringLiteral("Die Telefonanlage hat nicht geantwortet."));
+        m_link.DataPacket1().disarm();
+    }
+    return m_dialogs.outcome() == Outcome::Succeeded;
+}
+
+quint16 restrictSearchTo(const QString& port) {
+    static const QRegularExpression com(QStringLiteral("^COM(\\d+)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const auto match = com.match(port);
+    const uint number = match.hasMatch() ? match.captured(1).toUInt() : 1;
+    const QString path = portPathFromName(port);
+    if (path.isEmpty() || number == 0 || number > HighestComPort)
+        return 0;
+    // Empty entries leave the numbers before it unassigned.
+    const QString ports = QString(static_cast<qsizetype>(number - 1), QLatin1Char(':')) + path;
+    qputenv("TALVARO_PORTS", ports.toLocal8Bit());
+    return static_cast<quint16>(number);
+}
+
+} // namespace talvaro::cli

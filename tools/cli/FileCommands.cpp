@@ -1,0 +1,149 @@
+// Commands on configuration files: show, new, diff, report.
+#include "Commands.h"
+#include "HeadlessHost.h"
+#include "ModelJson.h"
+#include "TerminalDialogs.h"
+#include "model/ConfigFile.h"
+#include "report/ModelReport.h"
+#include "report/ReportBuilder.h"
+#include "report/ReportCommands.h"
+
+#include <QJsonDocument>
+#include <QPrinter>
+
+namespace talvaro::cli {
+namespace {
+
+// The editor as "setDeviceType" leaves it, holding FILE as "Ö&ffnen..." opens it.
+struct OpenedFile {
+    OpenedFile(Io& io, DeviceType type) : dialogs(io.err), host(dialogs) {
+        host.setDeviceType(type);
+    }
+    TerminalDialogs dialogs;
+    HeadlessHost host;
+};
+
+// The report's lines as printed, without the date line and the heading markers.
+QStringList reportLines(HeadlessHost& host) {
+    QStringList lines =
+        buildReport(reportInputFromModel(host.model(), host.document().deviceType()));
+    for (QString& line : lines)
+        if (line.startsWith(ReportHeadingMarker))
+            line.remove(0, ReportHeadingMarker.size());
+    return lines;
+}
+
+} // namespace
+
+int runShow(const QStringList& args, Io& io) {
+    CommandLine cmd(QStringLiteral("show"),
+                    QStringLiteral("Zeigt den Konfigurationsbericht einer .tkx-Datei."),
+                    {QStringLiteral("FILE")});
+    cmd.addTypeOption();
+    cmd.addOption({QStringLiteral("json"), QStringLiteral("Alle Einstellungen als JSON.")});
+    if (const auto status = cmd.parse(args, io))
+        return *status;
+    OpenedFile file(io, cmd.deviceType());
+    if (!file.host.openConfiguration(cmd.positional(0)))
+        return ExitFailure;
+    if (cmd.isSet(QStringLiteral("json"))) {
+        io.out << QJsonDocument(modelJson(file.host.model(), cmd.deviceType()))
+                      .toJson(QJsonDocument::Indented);
+        return ExitSuccess;
+    }
+    for (const QString& line : reportLines(file.host))
+        io.out << line << '\n';
+    return ExitSuccess;
+}
+
+int runNew(const QStringList& args, Io& io) {
+    CommandLine cmd(QStringLiteral("new"),
+                    QStringLiteral("Schreibt die Werkseinstellungen eines Gerätetyps in eine "
+                                   "Datei (\"Neu erstellen\", dann \"In Datei speichern...\")."),
+                    {});
+    cmd.addTypeOption();
+    cmd.addOutputOption();
+    if (const auto status = cmd.parse(args, io))
+        return *status;
+    TerminalDialogs dialogs(io.err);
+    HeadlessHost host(dialogs);
+    host.setDeviceType(cmd.deviceType());
+    host.newConfiguration();
+    const bool written = writeConfigurationFile(
+        cmd.value(QStringLiteral("o")),
+        [&host] {
+            host.encodeImage();
+            return host.workingImage();
+        },
+        SaveAsFailedLine, dialogs);
+    return written ? ExitSuccess : ExitFailure;
+}
+
+int runDiff(const QStringList& args, Io& io) {
+    CommandLine cmd(QStringLiteral("diff"),
+                    QStringLiteral("Vergleicht die Konfigurationsberichte zweier Dateien. "
+                                   "Status 0: gleich, 1: verschieden, 2: Fehler."),
+                    {QStringLiteral("A"), QStringLiteral("B")});
+    cmd.addTypeOption();
+    if (const auto status = cmd.parse(args, io))
+        return *status;
+    OpenedFile a(io, cmd.deviceType());
+    OpenedFile b(io, cmd.deviceType());
+    // Trouble is status 2 here, as with diff: 1 already means "they differ".
+    if (!a.host.openConfiguration(cmd.positional(0)) ||
+        !b.host.openConfiguration(cmd.positional(1)))
+        return ExitUsage;
+    const QStringList old = reportLines(a.host);
+    const QStringList now = reportLines(b.host);
+    bool differ = false;
+    for (qsizetype i = 0; i < std::max(old.size(), now.size()); ++i) {
+        const QString* before = i < old.size() ? &old[i] : nullptr;
+        const QString* after = i < now.size() ? &now[i] : nullptr;
+        if (before && after && *before == *after)
+            continue;
+        differ = true;
+        if (before)
+            io.out << "- " << *before << '\n';
+        if (after)
+            io.out << "+ " << *after << '\n';
+    }
+    return differ ? ExitFailure : ExitSuccess;
+}
+
+int runReport(const QStringList& args, Io& io) {
+    CommandLine cmd(
+        QStringLiteral("report"),
+        QStringLiteral("Druckt den Konfigurationsbericht einer Datei in eine PDF-Datei."),
+        {QStringLiteral("FILE")});
+    cmd.addTypeOption();
+    cmd.addOption(
+        {QStringLiteral("pdf"), QStringLiteral("Die PDF-Datei."), QStringLiteral("OUT.pdf")});
+    if (const auto status = cmd.parse(args, io))
+        return *status;
+    const QString pdf = cmd.value(QStringLiteral("pdf"));
+    if (pdf.isEmpty())
+        return usageError(io, QStringLiteral("report"), QStringLiteral("--pdf OUT.pdf fehlt"));
+    OpenedFile file(io, cmd.deviceType());
+    if (!file.host.openConfiguration(cmd.positional(0)))
+        return ExitFailure;
+    HeadlessHost& host = file.host;
+    const PrintCommandHost printHost{
+        [&host] { return host.checkPinBeforeUse(); },
+        [&host] { return reportInputFromModel(host.model(), host.document().deviceType()); },
+        [&pdf](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        },
+        [](QPrinter&) {},
+        [&file](const QString& error) {
+            file.dialogs.showMessageBox(MessageIcon::Critical, error);
+        },
+    };
+    QPrinter printer(QPrinter::HighResolution);
+    QStringList lines;
+    return executePrint(printer, printHost, lines, QDate::currentDate()) ? ExitSuccess
+                                                                         : ExitFailure;
+}
+
+} // namespace talvaro::cli

@@ -1,0 +1,112 @@
+#include "TerminalDialogs.h"
+
+#include "PortReport.h"
+
+#include <QThread>
+
+namespace talvaro::cli {
+namespace {
+
+// A message's lines on one line of the terminal; "\r\n" inside a text breaks it.
+QString joined(const QString& caption, const QStringList& lines) {
+    QStringList parts;
+    for (const QString& line : lines)
+        if (!line.isEmpty())
+            parts << line;
+    const QString body = parts.join(QLatin1Char(' '));
+    return caption.isEmpty() ? body : caption + QStringLiteral(": ") + body;
+}
+
+QString terminalText(const QString& text) {
+    return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+TerminalDialogs::TerminalDialogs(QTextStream& err) : m_err(err) {}
+
+void TerminalDialogs::say(const QString& text) {
+    m_err << text << Qt::endl;
+}
+
+void TerminalDialogs::finish(Outcome outcome) {
+    // The first end counts: a failure is not undone by a later message.
+    if (m_outcome == Outcome::Running)
+        m_outcome = outcome;
+}
+
+DialogResult TerminalDialogs::showMessage(MessageDialog which, const QString& caption,
+                                          const QStringList& lines) {
+    say(joined(caption, lines));
+    switch (which) {
+    case MessageDialog::Error:
+        finish(Outcome::Failed);
+        break;
+    case MessageDialog::Ergebnis:
+        finish(Outcome::Succeeded);
+        break;
+    case MessageDialog::ProgErgebnis:
+        // The dialog holds its OK button until the device has restarted.
+        QThread::msleep(static_cast<unsigned long>(m_restartDelayMs));
+        say(QStringLiteral("Die Anlage wurde neu gestartet."));
+        finish(Outcome::Succeeded);
+        break;
+    case MessageDialog::Hinweis:
+        // Unsaved changes do not exist here: nothing is lost by going on.
+        return DialogResult::No;
+    }
+    return DialogResult::Ok;
+}
+
+void TerminalDialogs::showMessageBox(MessageIcon icon, const QString& text) {
+    say(terminalText(text));
+    if (icon != MessageIcon::Information)
+        finish(Outcome::Failed);
+}
+
+DialogResult TerminalDialogs::askWarning(const QString& caption, const QString& text) {
+    say(caption + QStringLiteral(": ") + terminalText(text));
+    if (m_assumeYes) {
+        say(QStringLiteral("Ja (--yes)"));
+        return DialogResult::Yes;
+    }
+    say(QStringLiteral("Nein: ohne --yes wird nichts bestätigt."));
+    finish(Outcome::Failed);
+    return DialogResult::No;
+}
+
+DialogResult TerminalDialogs::askNoDeviceFound() {
+    say(QStringLiteral("Keine Telefonanlage gefunden: Es wurde keine Telefonanlage gefunden."));
+    for (const PortStatus& port : portStatuses())
+        if (port.permissionDenied)
+            say(permissionHint(port));
+    finish(Outcome::Failed);
+    return DialogResult::Ok; // "Offline"
+}
+
+std::optional<DeviceType> TerminalDialogs::selectDeviceType(DeviceType) {
+    return std::nullopt;
+}
+
+PortChoice TerminalDialogs::choosePort(const QStringList&, quint16 currentPort) {
+    return {DialogResult::Cancel, currentPort};
+}
+
+void TerminalDialogs::setSearchPortLabel(const QString& text) {
+    if (!text.isEmpty())
+        say(text);
+}
+
+void TerminalDialogs::setTransferLines(const QStringList& lines) {
+    const QString text = joined(m_transferCaption, lines);
+    if (!lines.isEmpty())
+        say(text);
+}
+
+void TerminalDialogs::closeTransfer() {
+    m_transferShowing = false;
+    if (m_transferClosed)
+        m_transferClosed();
+}
+
+} // namespace talvaro::cli

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "model/Dialogs.h"
+
+#include <QTextStream>
+
+// The program's dialogs on a terminal: messages go to stderr, questions are answered
+// "&Ja" only when the user said so beforehand (--yes), and no person is ever waited for.
+// A dialog that ends an operation (a result, an error, a refusal) is remembered, so the
+// caller knows when and how the operation has ended.
+namespace talvaro::cli {
+
+enum class Outcome { Running, Succeeded, Failed };
+
+class TerminalDialogs : public Dialogs {
+public:
+    explicit TerminalDialogs(QTextStream& err);
+
+    void setAssumeYes(bool yes) { m_assumeYes = yes; }
+    // The time the programming result waits for the device's restart.
+    void setRestartDelay(int ms) { m_restartDelayMs = ms; }
+
+    Outcome outcome() const { return m_outcome; }
+    // Ready for the next operation.
+    void resetOutcome() { m_outcome = Outcome::Running; }
+
+    DialogResult showMessage(MessageDialog which, const QString& caption,
+                             const QStringList& lines) override;
+    void showMessageBox(MessageIcon icon, const QString& text) override;
+    DialogResult askWarning(const QString& caption, const QString& text) override;
+    DialogResult askNoDeviceFound() override;
+    std::optional<DeviceType> selectDeviceType(DeviceType current) override;
+    PortChoice choosePort(const QStringList& entries, quint16 currentPort) override;
+    void showAbout() override {}
+
+    void setSearchPortLabel(const QString& text) override;
+    bool isSearchShowing() const override { return m_searchShowing; }
+    void execSearch() override { m_searchShowing = true; }
+    void closeSearch() override { m_searchShowing = false; }
+
+    void setTransferCaption(const QString& caption) override { m_transferCaption = caption; }
+    void setTransferLines(const QStringList& lines) override;
+    void showTransfer() override { m_transferShowing = true; }
+    void closeTransfer() override;
+    void setTransferClosedHandler(std::function<void()> handler) override {
+        m_transferClosed = std::move(handler);
+    }
+
+    // There is nobody to pick a file or a printer.
+    QString getOpenFileName(const FileDialogRequest&) override { return {}; }
+    QString getSaveFileName(const FileDialogRequest&) override { return {}; }
+    bool execPrintDialog(QPrinter&) override { return false; }
+    void execPrinterSetup(QPrinter&) override {}
+
+private:
+    void say(const QString& text);
+    void finish(Outcome outcome);
+
+    QTextStream& m_err;
+    bool m_assumeYes = false;
+    int m_restartDelayMs = 2700;
+    Outcome m_outcome = Outcome::Running;
+    bool m_searchShowing = false;
+    bool m_transferShowing = false;
+    QString m_transferCaption;
+    std::function<void()> m_transferClosed;
+};
+
+} // namespace talvaro::cli

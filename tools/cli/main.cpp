@@ -1,0 +1,79 @@
+// talvaro-cli: the configurator's file, device and firmware commands for scripts.
+#include "Commands.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <array>
+#include <memory>
+
+using namespace talvaro::cli;
+
+namespace {
+
+struct Command {
+    const char* name;
+    const char* synopsis;
+    int (*run)(const QStringList& args, Io& io);
+    bool paints; // needs fonts and a paint device: a GUI application without a screen
+};
+
+constexpr std::array<Command, 9> Commands{{
+    {"show", "show FILE --type N [--json]", runShow, false},
+    {"new", "new --type N -o FILE", runNew, false},
+    {"diff", "diff A B --type N", runDiff, false},
+    {"read", "read --type N [--port P] -o FILE", runRead, false},
+    {"program", "program FILE --type N [--port P] [--yes] [--backup OLD] [--verify]", runProgram,
+     false},
+    {"reset", "reset --type N [--port P] --yes", runReset, false},
+    {"firmware", "firmware check FILE.efw", runFirmware, false},
+    {"report", "report FILE --type N --pdf OUT.pdf", runReport, true},
+    {"ports", "ports", runPorts, false},
+}};
+
+void printUsage(QTextStream& stream) {
+    stream << "Aufruf: talvaro-cli BEFEHL [ARGUMENTE]\n\n"
+              "Konfigurationen von Telefonanlagen bearbeiten, auslesen und programmieren.\n"
+              "Ein Port ist COM<n> (siehe \"ports\", TALVARO_PORTS) oder ein Gerätepfad.\n"
+              "Status: 0 Erfolg, 1 Fehler, 2 falscher Aufruf.\n\nBefehle:\n";
+    for (const Command& command : Commands)
+        stream << "  " << command.synopsis << '\n';
+    stream << "\nHilfe zu einem Befehl: talvaro-cli BEFEHL --help\n";
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    Io io{out, err};
+    const QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const Command* command = nullptr;
+    for (const Command& c : Commands)
+        if (name == QLatin1String(c.name))
+            command = &c;
+
+    std::unique_ptr<QCoreApplication> app;
+    if (command && command->paints) {
+        // Printing needs fonts, never a screen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("talvaro-cli"));
+
+    if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+        printUsage(out);
+        return ExitSuccess;
+    }
+    if (!command) {
+        err << (name.isEmpty() ? QStringLiteral("talvaro-cli: Befehl fehlt")
+                               : QStringLiteral("talvaro-cli: unbekannter Befehl \"%1\"").arg(name))
+            << "\n\n";
+        printUsage(err);
+        return ExitUsage;
+    }
+    return command->run(QCoreApplication::arguments().mid(2), io);
+}
