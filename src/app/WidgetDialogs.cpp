@@ -142,20 +142,27 @@ QString qtFileFilter(const QString& pipeFilter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-namespace {
-
-QString runFileDialog(QWidget* parent, const FileDialogRequest& request,
-                      QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(parent);
+void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request,
+                         QFileDialog::AcceptMode mode) {
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
+    // Saving asks before it overwrites, as a save dialog should.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setNameFilter(qtFileFilter(request.filter));
     dialog.setDefaultSuffix(request.defaultExt);
     if (!request.folder.isEmpty())
         dialog.setDirectory(request.folder);
     if (!request.proposedName.isEmpty() && !request.proposedName.contains(QLatin1Char('*')))
         dialog.selectFile(request.proposedName);
+}
+
+namespace {
+
+QString runFileDialog(QWidget* parent, const FileDialogRequest& request,
+                      QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent);
+    configureFileDialog(dialog, request, mode);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

@@ -2,6 +2,8 @@
 
 #include "model/Dialogs.h"
 
+#include <QFileDialog>
+
 #include <memory>
 
 class QWidget;
@@ -69,5 +71,9 @@ private:
 
 // "Text (*.tkx)|*.tkx|Alle Dateien (*.*)|*.*" in the form Qt's file dialogs take.
 QString qtFileFilter(const QString& pipeFilter);
+
+// Folder, proposed name, filter, default extension and the overwrite question.
+void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request,
+                         QFileDialog::AcceptMode mode);
 
 } // namespace talvaro

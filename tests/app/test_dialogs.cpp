@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -207,6 +208,23 @@ void TestDialogs::messageLinesAreClearedAfterUse() {
 void TestDialogs::fileFilterForQt() {
     QCOMPARE(qtFileFilter("Quenta 26 Dateien (*.tkx)|*.tkx|Alle Dateien (*.*)|*.*"),
              QStringLiteral("Quenta 26 Dateien (*.tkx);;Alle Dateien (*)"));
+
+    QTemporaryDir dir;
+    QFileDialog save;
+    configureFileDialog(save,
+                        {dir.path(), "anlage.tkx",
+                         "Mirello 16 Dateien (*.tkx)|*.tkx|Alle Dateien (*.*)|*.*", "tkx"},
+                        QFileDialog::AcceptSave);
+    QVERIFY(!save.testOption(QFileDialog::DontConfirmOverwrite));
+    QCOMPARE(save.defaultSuffix(), QStringLiteral("tkx"));
+    QCOMPARE(save.directory().absolutePath(), QDir(dir.path()).absolutePath());
+    QCOMPARE(save.nameFilters().first(), QStringLiteral("Mirello 16 Dateien (*.tkx)"));
+
+    // The open dialog proposes the mask, not a file called "*.tkx".
+    QFileDialog open;
+    configureFileDialog(open, {dir.path(), "*.tkx", "T (*.tkx)|*.tkx", "tkx"},
+                        QFileDialog::AcceptOpen);
+    QCOMPARE(open.fileMode(), QFileDialog::ExistingFile);
 }
 
 // As the program starts: the main window first (its device link registers with the
