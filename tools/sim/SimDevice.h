@@ -43,6 +43,11 @@ public:
 
     void setLoaderHandler(LoaderHandler handler) { m_loader = std::move(handler); }
     bool inLoader() const { return m_mode == Mode::Loader; }
+    // The loader has restarted the device: what follows are commands again.
+    void leaveLoader() {
+        m_mode = Mode::Command;
+        m_line.clear();
+    }
 
     int writesCompleted() const { return m_writesCompleted; }
     QByteArray commandsReceived() const { return m_commands; }

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "firmware/Decryptfw.h"
+#include "firmware/FirmwareHost.h"
+#include "firmware/FirmwareTransfer.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+namespace talvaro {
+
+class Dialogs;
+
+// The firmware update from "Start" to the result: checks the file, brings the device
+// into its loader through the main window's link under the start timer, streams the
+// file once the loader is ready and searches for the device again. The dialog only
+// forwards its buttons here.
+class FirmwareUpdate : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int StartTimeoutMs = 10000;
+
+    FirmwareUpdate(FirmwareHost& host, Dialogs& dialogs, QObject* parent = nullptr);
+
+    void setView(FirmwareView* view);
+    // Tests shorten the waits.
+    void setStartTimeout(int ms) { TimerFWUpdate.setInterval(ms); }
+    void setTransferTimings(const TransferTimings& timings) { m_timings = timings; }
+
+    // BtnSuchenClick: the chosen file, or an empty text when cancelled.
+    QString chooseFile();
+    // OKBtnClick: the file check, then startLoader.
+    void OKBtnClick(const QString& fileName);
+    // False when no port could be used; the reason has been shown.
+    bool startLoader();
+    void TimerFWUpdateTimer();
+    void stopStartTimer() { TimerFWUpdate.stop(); }
+    // Handler of MsgLoaderReady.
+    void MsgLoaderReady();
+    // The transfer with its result; true when every record was accepted.
+    bool runUpdate();
+
+    // FormCloseQuery: no closing while the transfer runs.
+    bool FormCloseQuery() const { return !m_busy; }
+    // The dialog has closed: an update still waiting for the loader is given up.
+    void dialogClosed();
+
+    bool busy() const { return m_busy; }
+    bool awaitingLoader() const { return m_awaitingLoader; }
+    QString portName() const { return m_portName; }
+    const QTimer& startTimer() const { return TimerFWUpdate; }
+
+private:
+    bool choosePort();
+
+    FirmwareHost& m_host;
+    Dialogs& m_dialogs;
+    FirmwareView* m_view;
+    TDecryptFirmware m_decrypt;
+    TransferTimings m_timings;
+    QTimer TimerFWUpdate;
+
+    QString m_portName;
+    QString m_checkedFile;
+    bool m_busy = false;
+    bool m_awaitingLoader = false;
+};
+
+} // namespace talvaro
