@@ -1,0 +1,240 @@
+// talvaro-cli against simulated telephone systems on pseudo-terminals: read, program,
+// factory reset and the port list, each through the real serial port.
+#include "CliRunner.h"
+#include "PtyDevice.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+using namespace talvaro;
+
+namespace {
+
+// Simulated devices on COM1, COM2, ... in the order given, each in its own thread.
+struct Devices {
+    Devices(std::initializer_list<DeviceType> types) {
+        for (const DeviceType type : types) {
+            auto device = std::make_unique<sim::PtyDevice>(type);
+            if (!device->open())
+                qFatal("no pty: %s", qPrintable(device->errorText()));
+            paths << device->slavePath();
+            list.push_back(std::move(device));
+        }
+    }
+    ~Devices() {
+        for (auto& d : list)
+            d->stop();
+    }
+    void start() {
+        for (auto& d : list)
+            d->start();
+    }
+    QString ports() const { return paths.join(QLatin1Char(':')); }
+    sim::PtyDevice& at(int com) { return *list.at(com - 1); }
+    QByteArray image(int com) {
+        return at(com).withDevice([](sim::SimDevice& d) { return d.image(); });
+    }
+    int writes(int com) {
+        return at(com).withDevice([](sim::SimDevice& d) { return d.writesCompleted(); });
+    }
+
+    QStringList paths;
+    std::vector<std::unique_ptr<sim::PtyDevice>> list;
+};
+
+} // namespace
+
+class TestCliDevice : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QVERIFY(m_dir.isValid()); }
+
+    void readFindsSiblingOnSecondPort();
+    void readOnlyOnTheGivenPort();
+    void readWithoutDeviceFails();
+    void programWithBackupAndVerify();
+    void programSiblingWritesTheFileNotDefaults();
+    void programRefusals_data();
+    void programRefusals();
+    void verifyNoticesADifferentImage();
+    void factoryReset();
+    void portsTellWhatStandsBehindEachNumber();
+
+private:
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    // A configuration of `type` with a few changes away from the defaults.
+    QString makeFile(DeviceType type, const QString& name, bool ringsExternally = true) {
+        ReferenceEditor editor(type);
+        editor.host.model().setChecked("RBWartemusikNein", true);
+        editor.host.model().setValue("LMDSpinEditAnzahlRufe", 5);
+        for (int n = 1; n <= 6 && !ringsExternally; ++n)
+            editor.host.model().setChecked(extensionControl("CBarb", n), false);
+        writeBytes(path(name), editor.encoded());
+        return path(name);
+    }
+    // What the program sends for `file` while the editor holds `type`.
+    QByteArray encodedFile(DeviceType type, const QString& file) {
+        ReferenceEditor editor(type);
+        return editor.host.openConfiguration(file) ? editor.encoded() : QByteArray();
+    }
+    QTemporaryDir m_dir;
+};
+
+void TestCliDevice::readFindsSiblingOnSecondPort() {
+    Devices devices{0, 7}; // a four-extension device is no device while type 5 is edited
+    devices.start();
+    const CliResult result =
+        runCli({"read", "--type", "5", "-o", path("read.tkx")}, devices.ports());
+    QCOMPARE(result.status, 0);
+    QCOMPARE(fileBytes(path("read.tkx")), devices.image(2));
+    QCOMPARE(result.out, QStringLiteral("TK Quenta 26x - Firmware 2.04\nCOM2 (%1)\n"
+                                        "Gerätetyp 7 (Quenta 26x)\n")
+                             .arg(devices.paths[1]));
+    QVERIFY(result.err.contains("Suche an COM1"));
+}
+
+void TestCliDevice::readOnlyOnTheGivenPort() {
+    Devices devices{5, 5};
+    devices.at(2).withDevice([](sim::SimDevice& d) { d.setImage(QByteArray(76, '\x11')); });
+    devices.start();
+    const CliResult byNumber =
+        runCli({"read", "--type", "5", "--port", "COM2", "-o", path("com2.tkx")}, devices.ports());
+    QCOMPARE(byNumber.status, 0);
+    QCOMPARE(fileBytes(path("com2.tkx")), QByteArray(76, '\x11'));
+    QVERIFY(!byNumber.err.contains("COM1"));
+
+    const CliResult byPath = runCli(
+        {"read", "--type", "5", "--port", devices.paths[0], "-o", path("path.tkx")}, QString());
+    QCOMPARE(byPath.status, 0);
+    QCOMPARE(fileBytes(path("path.tkx")), devices.image(1));
+
+    const CliResult none =
+        runCli({"read", "--type", "5", "--port", "COM3", "-o", path("x.tkx")}, devices.ports());
+    QCOMPARE(none.status, 1);
+    QVERIFY(!QFile::exists(path("x.tkx")));
+}
+
+void TestCliDevice::readWithoutDeviceFails() {
+    Devices devices{5};
+    devices.at(1).withDevice([](sim::SimDevice& d) { d.faults().silent = true; });
+    devices.start();
+    const CliResult result =
+        runCli({"read", "--type", "5", "-o", path("none.tkx")}, devices.ports());
+    QCOMPARE(result.status, 1);
+    QVERIFY(result.err.contains("Es wurde keine Telefonanlage gefunden."));
+    QVERIFY(result.out.isEmpty());
+    QVERIFY(!QFile::exists(path("none.tkx")));
+}
+
+void TestCliDevice::programWithBackupAndVerify() {
+    Devices devices{6};
+    devices.start();
+    const QByteArray before = devices.image(1);
+    const QString file = makeFile(6, "six.tkx");
+    const CliResult result = runCli(
+        {"program", file, "--type", "6", "--backup", path("old.tkx"), "--verify"}, devices.ports());
+    QCOMPARE(result.status, 0);
+    QCOMPARE(devices.image(1), encodedFile(6, file));
+    QCOMPARE(fileBytes(path("old.tkx")), before);
+    QCOMPARE(devices.writes(1), 1);
+    QVERIFY(result.err.contains("Das Programmieren der Konfiguration war erfolgreich."));
+    QVERIFY(result.err.contains("Die zurückgelesene Konfiguration stimmt überein."));
+}
+
+void TestCliDevice::programSiblingWritesTheFileNotDefaults() {
+    Devices devices{7};
+    devices.start();
+    const QString file = makeFile(6, "six.tkx");
+    const CliResult result = runCli({"program", file, "--type", "6"}, devices.ports());
+    QCOMPARE(result.status, 0);
+    ReferenceEditor defaults(7);
+    defaults.host.newConfiguration();
+    QVERIFY(devices.image(1) != defaults.encoded());
+    QCOMPARE(devices.image(1), encodedFile(7, file));
+    QVERIFY(result.out.contains("Gerätetyp 7"));
+}
+
+void TestCliDevice::programRefusals_data() {
+    QTest::addColumn<bool>("ringsExternally");
+    QTest::addColumn<int>("refuseStep");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("external-call warning without --yes")
+        << false << -1 << "ein Externanruf an keinem Endgerät signalisiert wird";
+    QTest::newRow("third image byte refused")
+        << true << 3 << "Fehler beim Programmieren der Telefonanlage.";
+    QTest::newRow("checksum refused")
+        << true << 77 << "Fehler beim Programmieren der Telefonanlage.";
+}
+
+void TestCliDevice::programRefusals() {
+    QFETCH(bool, ringsExternally);
+    QFETCH(int, refuseStep);
+    QFETCH(QString, message);
+    Devices devices{5};
+    devices.at(1).withDevice([&](sim::SimDevice& d) { d.faults().refuseWriteStep = refuseStep; });
+    devices.start();
+    const QByteArray before = devices.image(1);
+    const QString file = makeFile(5, "five.tkx", ringsExternally);
+    const CliResult result = runCli({"program", file, "--type", "5", "--verify"}, devices.ports());
+    QCOMPARE(result.status, 1);
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QVERIFY(!result.err.contains("stimmt überein"));
+    QCOMPARE(devices.writes(1), 0);
+    QCOMPARE(devices.image(1), before);
+}
+
+void TestCliDevice::verifyNoticesADifferentImage() {
+    Devices devices{5};
+    devices.start();
+    const QString file = makeFile(5, "five.tkx");
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TALVARO_PORTS", devices.ports());
+    process.setProcessEnvironment(env);
+    process.start(TALVARO_CLI_PATH, {"program", file, "--type", "5", "--verify"});
+    // The device keeps something else than it acknowledged, before it is read back.
+    QElapsedTimer clock;
+    clock.start();
+    while (devices.writes(1) == 0 && clock.elapsed() < 10000)
+        QTest::qWait(5);
+    QCOMPARE(devices.writes(1), 1);
+    devices.at(1).withDevice([](sim::SimDevice& d) { d.setImage(QByteArray(76, '\x22')); });
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains("weicht"));
+}
+
+void TestCliDevice::factoryReset() {
+    Devices devices{3};
+    devices.start();
+    const QByteArray before = devices.image(1);
+    const CliResult refused = runCli({"reset", "--type", "3"}, devices.ports());
+    QCOMPARE(refused.status, 1);
+    QVERIFY(refused.err.contains("werkseitigen Auslieferzustand"));
+    QCOMPARE(devices.image(1), before);
+
+    const CliResult reset = runCli({"reset", "--type", "3", "--yes"}, devices.ports());
+    QCOMPARE(reset.status, 0);
+    ReferenceEditor defaults(3);
+    defaults.host.newConfiguration();
+    QCOMPARE(devices.image(1), defaults.encoded());
+}
+
+void TestCliDevice::portsTellWhatStandsBehindEachNumber() {
+    Devices devices{5};
+    const QString ports = devices.paths[0] + "::" + path("nothing");
+    const CliResult result = runCli({"ports"}, ports);
+    QCOMPARE(result.status, 0);
+    const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2); // COM2 has no device behind it
+    QCOMPARE(lines[0], "COM1\t" + devices.paths[0] + "\tfrei");
+    QVERIFY(lines[1].startsWith("COM3\t" + path("nothing") + "\tnicht verfügbar: "));
+    QVERIFY(lines[1].size() > QString("COM3\t" + path("nothing") + "\tnicht verfügbar: ").size());
+}
+
+QTEST_GUILESS_MAIN(TestCliDevice)
+#include "test_cli_device.moc"
