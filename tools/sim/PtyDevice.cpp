@@ -2,12 +2,14 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace talvaro::sim {
@@ -104,12 +106,43 @@ void PtyDevice::serveOnce(int timeoutMs) {
     const ssize_t n = ::read(m_master, buffer, sizeof buffer);
     if (n <= 0)
         return;
+    if (m_baud > 0)
+        return servePaced(QByteArray(buffer, n));
     QByteArray reply;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         reply = m_device.receive(QByteArray(buffer, n));
     }
     writeAll(m_master, reply);
+}
+
+PtyDevice::Clock::duration PtyDevice::byteTime() const {
+    constexpr long long BitsPerByte = 10; // start bit, 8 data bits, stop bit
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::nanoseconds(BitsPerByte * 1000000000LL / m_baud));
+}
+
+// The pty delivers a whole write at once; a serial line hands over one byte after the
+// other. Each byte is taken when it would have arrived, and each answer byte is given
+// when it would have been sent. Deadlines are absolute, so waits do not add up errors.
+void PtyDevice::servePaced(const QByteArray& received) {
+    const Clock::duration perByte = byteTime();
+    m_receiveLineFree = std::max(m_receiveLineFree, Clock::now());
+    for (const char byte : received) {
+        m_receiveLineFree += perByte;
+        std::this_thread::sleep_until(m_receiveLineFree);
+        QByteArray reply;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            reply = m_device.receive(QByteArray(1, byte));
+        }
+        m_sendLineFree = std::max(m_sendLineFree, Clock::now());
+        for (const char out : reply) {
+            m_sendLineFree += perByte;
+            std::this_thread::sleep_until(m_sendLineFree);
+            writeAll(m_master, QByteArray(1, out));
+        }
+    }
 }
 
 } // namespace talvaro::sim

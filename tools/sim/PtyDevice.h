@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <thread>
 
@@ -34,6 +35,10 @@ public:
     // Answers in the calling thread until `stop` becomes true.
     void run(const std::atomic_bool& stop);
 
+    // Takes and gives every byte no faster than a serial line of `baud` with 8N1 framing
+    // would (10 bits a byte); 0 answers as fast as the pty allows. Set before start().
+    void setWireRate(int baud) { m_baud = baud; }
+
     // Sends bytes unasked, as a device with a chattering line would.
     bool send(const QByteArray& bytes);
 
@@ -44,7 +49,11 @@ public:
     }
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     void serveOnce(int timeoutMs);
+    void servePaced(const QByteArray& received);
+    Clock::duration byteTime() const;
 
     SimDevice m_device;
     std::mutex m_mutex;
@@ -53,6 +62,9 @@ private:
     QString m_slavePath;
     QString m_linkPath;
     QString m_error;
+    int m_baud = 0;
+    Clock::time_point m_receiveLineFree{}; // when the last byte will have arrived
+    Clock::time_point m_sendLineFree{};    // when the last byte sent will be on the wire
     std::atomic_bool m_stop{false};
     std::thread m_thread;
 };

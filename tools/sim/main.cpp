@@ -52,7 +52,9 @@ int main(int argc, char* argv[]) {
         QStringLiteral("refuse"),
         QStringLiteral("Refuse write step K (0 command, 1..N image byte, N+1 checksum)."),
         QStringLiteral("K"));
-    parser.addOptions({type, image, link, silent, identity, noName, badChecksum, refuse});
+    const QCommandLineOption pace(
+        QStringLiteral("pace"), QStringLiteral("Take and give bytes at the speed of 57600 baud."));
+    parser.addOptions({type, image, link, silent, identity, noName, badChecksum, refuse, pace});
     parser.process(app);
 
     bool ok = false;
@@ -79,6 +81,8 @@ int main(int argc, char* argv[]) {
             f.refuseWriteStep = parser.value(refuse).toInt();
     });
 
+    if (parser.isSet(pace))
+        device.setWireRate(57600);
     if (!device.open())
         return fail(device.errorText());
     if (parser.isSet(link) && !device.linkTo(parser.value(link)))
