@@ -1,6 +1,7 @@
 // talvaro-cli against simulated telephone systems on pseudo-terminals: read, program,
 // factory reset and the port list, each through the real serial port.
 #include "CliRunner.h"
+#include "LoaderHandler.h"
 #include "PtyDevice.h"
 
 #include <QElapsedTimer>
@@ -63,6 +64,8 @@ private slots:
     void verifyNoticesADifferentImage();
     void factoryReset();
     void portsTellWhatStandsBehindEachNumber();
+    void firmwareInstallFindsTheDeviceAgain();
+    void firmwareOfAnotherTypeIsRefused();
 
 private:
     QString path(const QString& name) const { return m_dir.filePath(name); }
@@ -80,6 +83,12 @@ private:
     QByteArray encodedFile(DeviceType type, const QString& file) {
         ReferenceEditor editor(type);
         return editor.host.openConfiguration(file) ? editor.encoded() : QByteArray();
+    }
+    QString makeFirmware(DeviceType type, const QString& name) {
+        QProcess efwgen;
+        efwgen.start(EFWGEN, {"--type", QString::number(type), "--size", "600", "-o", path(name)});
+        efwgen.waitForFinished(10000);
+        return path(name);
     }
     QTemporaryDir m_dir;
 };
@@ -234,6 +243,38 @@ void TestCliDevice::portsTellWhatStandsBehindEachNumber() {
     QCOMPARE(lines[0], "COM1\t" + devices.paths[0] + "\tfrei");
     QVERIFY(lines[1].startsWith("COM3\t" + path("nothing") + "\tnicht verfügbar: "));
     QVERIFY(lines[1].size() > QString("COM3\t" + path("nothing") + "\tnicht verfügbar: ").size());
+}
+
+void TestCliDevice::firmwareInstallFindsTheDeviceAgain() {
+    Devices devices{6};
+    const auto loader =
+        devices.at(1).withDevice([](sim::SimDevice& d) { return sim::installFirmwareLoader(d); });
+    devices.start();
+    const QString firmware = makeFirmware(6, "six.efw");
+    // Identified as a sibling first: the firmware of the device's own type fits.
+    const CliResult result =
+        runCli({"firmware", "install", firmware, "--type", "5"}, devices.ports(), 60000);
+    QCOMPARE(result.status, 0);
+    QCOMPARE(devices.at(1).withDevice([&](sim::SimDevice&) { return loader->recordsAccepted(); }),
+             3);
+    QVERIFY2(result.err.contains("Das speichen der Firmware in der Telefonanlage war erfolgreich."),
+             qPrintable(result.err));
+    QVERIFY(result.err.contains("\rFirmware ["));
+    // Found and read again after the restart.
+    QCOMPARE(result.out, QStringLiteral("TK Quenta 26 - Firmware 2.04\n"));
+    const QByteArray commands =
+        devices.at(1).withDevice([](sim::SimDevice& d) { return d.commandsReceived(); });
+    QVERIFY(commands.endsWith("T\rC\rV\rR0000,4c\r"));
+}
+
+void TestCliDevice::firmwareOfAnotherTypeIsRefused() {
+    Devices devices{6};
+    devices.start();
+    const CliResult result = runCli(
+        {"firmware", "install", makeFirmware(5, "five.efw"), "--type", "6"}, devices.ports());
+    QCOMPARE(result.status, 1);
+    QVERIFY(result.err.contains("Gerätetyp und Typ der Firmwaredatei stimmen nicht überein!"));
+    QVERIFY(!devices.at(1).withDevice([](sim::SimDevice& d) { return d.inLoader(); }));
 }
 
 QTEST_GUILESS_MAIN(TestCliDevice)

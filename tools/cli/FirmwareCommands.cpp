@@ -1,9 +1,50 @@
-// Firmware files: "firmware check".
+// Firmware files: "firmware check" and "firmware install".
 #include "Commands.h"
+#include "DeviceSession.h"
 #include "firmware/Decryptfw.h"
+#include "firmware/FirmwareUpdate.h"
+#include "firmware/SessionFirmwareHost.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 
 namespace talvaro::cli {
 namespace {
+
+// The firmware dialog's progress bar, on the terminal.
+class TerminalProgress : public FirmwareView {
+public:
+    explicit TerminalProgress(QTextStream& err) : m_err(err) {}
+
+    void transferStarting() override {}
+    void setProgress(int percent) override {
+        constexpr int Width = 40;
+        const int filled = percent * Width / 100;
+        m_err << "\rFirmware [" << QString(filled, QLatin1Char('#'))
+              << QString(Width - filled, QLatin1Char('.')) << "] " << percent << " %" << Qt::flush;
+        m_started = true;
+    }
+    void transferEnded() override {
+        if (m_started)
+            m_err << Qt::endl;
+    }
+    void closeDialog() override {}
+
+private:
+    QTextStream& m_err;
+    bool m_started = false;
+};
+
+// The loader answers within ten seconds and the transfer of the largest file takes a
+// few minutes; the search afterwards about twenty seconds at most.
+constexpr int UpdateLimitMs = 15 * 60 * 1000;
+
+Outcome waitForOutcome(TerminalDialogs& dialogs, int limitMs) {
+    QDeadlineTimer deadline(limitMs);
+    while (dialogs.outcome() == Outcome::Running && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return dialogs.outcome();
+}
 
 int runCheck(const QStringList& args, Io& io) {
     CommandLine cmd(QStringLiteral("firmware check"),
@@ -22,14 +63,65 @@ int runCheck(const QStringList& args, Io& io) {
     return ExitSuccess;
 }
 
+int runInstall(const QStringList& args, Io& io) {
+    CommandLine cmd(QStringLiteral("firmware install"),
+                    QStringLiteral("Spielt neue Firmware in die Telefonanlage ein und liest "
+                                   "danach ihre Konfiguration aus."),
+                    {QStringLiteral("FILE.efw")});
+    cmd.addTypeOption();
+    cmd.addPortOption();
+    if (const auto status = cmd.parse(args, io))
+        return *status;
+    TerminalDialogs dialogs(io.err);
+    HeadlessHost host(dialogs);
+    host.setDeviceType(cmd.deviceType());
+    const QString port = cmd.value(QStringLiteral("port"));
+    const quint16 portNumber = port.isEmpty() ? 0 : restrictSearchTo(port);
+    if (!port.isEmpty() && portNumber == 0) {
+        io.err << port << ": kein solcher Port" << Qt::endl;
+        return ExitFailure;
+    }
+    DeviceSession session(host, dialogs);
+    SessionFirmwareHost firmwareHost(host.document(), session.link());
+    FirmwareUpdate update(firmwareHost, dialogs);
+    TerminalProgress progress(io.err);
+    update.setView(&progress);
+    host.setFirmwareStartTimerStopped([&update] { update.stopStartTimer(); });
+    QObject::connect(&session.link(), &LinkSession::loaderReady, &update,
+                     &FirmwareUpdate::MsgLoaderReady);
+
+    // As the window at its start: the device is searched for and identified first. A
+    // device that does not answer any more (a failed update) is reached through the
+    // port given, as through the window's port dialog.
+    if (!session.read() && port.isEmpty())
+        return ExitFailure;
+    dialogs.setPortChoice(portNumber);
+
+    dialogs.resetOutcome();
+    update.OKBtnClick(cmd.positional(0));
+    if (!update.awaitingLoader())
+        return ExitFailure; // the file or the port was refused, with its message
+    // The transfer's result first, then the search and read that follow it.
+    if (waitForOutcome(dialogs, UpdateLimitMs) != Outcome::Succeeded)
+        return ExitFailure;
+    dialogs.resetOutcome();
+    if (waitForOutcome(dialogs, UpdateLimitMs) != Outcome::Succeeded)
+        return ExitFailure;
+    io.out << host.statusText(StatusPanel::Device) << '\n';
+    return ExitSuccess;
+}
+
 } // namespace
 
 int runFirmware(const QStringList& args, Io& io) {
     const QString sub = args.value(0);
     if (sub == QLatin1String("check"))
         return runCheck(args.mid(1), io);
+    if (sub == QLatin1String("install"))
+        return runInstall(args.mid(1), io);
     if (sub == QLatin1String("--help") || sub == QLatin1String("-h")) {
-        io.out << "Aufruf: talvaro-cli firmware check FILE.efw\n";
+        io.out << "Aufruf: talvaro-cli firmware check FILE.efw\n"
+                  "       talvaro-cli firmware install FILE.efw --type N [--port P]\n";
         return ExitSuccess;
     }
     return usageError(io, QStringLiteral("firmware"),

@@ -88,7 +88,9 @@ std::optional<DeviceType> TerminalDialogs::selectDeviceType(DeviceType) {
     return std::nullopt;
 }
 
-PortChoice TerminalDialogs::choosePort(const QStringList&, quint16 currentPort) {
+PortChoice TerminalDialogs::choosePort(const QStringList& entries, quint16 currentPort) {
+    if (m_portChoice != 0 && entries.contains(QStringLiteral("COM%1").arg(m_portChoice)))
+        return {DialogResult::Ok, m_portChoice};
     return {DialogResult::Cancel, currentPort};
 }
 

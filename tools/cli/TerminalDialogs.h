@@ -17,6 +17,8 @@ public:
     explicit TerminalDialogs(QTextStream& err);
 
     void setAssumeYes(bool yes) { m_assumeYes = yes; }
+    // The answer of the port dialog: this COM number when it is offered.
+    void setPortChoice(quint16 port) { m_portChoice = port; }
     // The time the programming result waits for the device's restart.
     void setRestartDelay(int ms) { m_restartDelayMs = ms; }
 
@@ -59,6 +61,7 @@ private:
     QTextStream& m_err;
     bool m_assumeYes = false;
     int m_restartDelayMs = 2700;
+    quint16 m_portChoice = 0;
     Outcome m_outcome = Outcome::Running;
     bool m_searchShowing = false;
     bool m_transferShowing = false;

@@ -18,7 +18,7 @@ struct Command {
     bool paints; // needs fonts and a paint device: a GUI application without a screen
 };
 
-constexpr std::array<Command, 9> Commands{{
+constexpr std::array<Command, 10> Commands{{
     {"show", "show FILE --type N [--json]", runShow, false},
     {"new", "new --type N -o FILE", runNew, false},
     {"diff", "diff A B --type N", runDiff, false},
@@ -27,6 +27,7 @@ constexpr std::array<Command, 9> Commands{{
      false},
     {"reset", "reset --type N [--port P] --yes", runReset, false},
     {"firmware", "firmware check FILE.efw", runFirmware, false},
+    {"firmware", "firmware install FILE.efw --type N [--port P]", runFirmware, false},
     {"report", "report FILE --type N --pdf OUT.pdf", runReport, true},
     {"ports", "ports", runPorts, false},
 }};
