@@ -60,6 +60,7 @@ QString ConfigModel::radioGroup(const QString& name) const {
 
 void ConfigModel::addControl(const QString& name, Control control) {
     Q_ASSERT(!m_controls.contains(name));
+    control.design = control.state;
     m_controls.insert(name, control);
     m_order.append(name);
 }
@@ -192,8 +193,15 @@ bool ConfigModel::anyExtensionRingsExternally() const {
     return false;
 }
 
-void ConfigModel::markOnly(int) {
+void ConfigModel::markModified() {
+    if (m_holdMarks)
+        return;
     m_document.markModified();
+    emit markedModified();
+}
+
+void ConfigModel::markOnly(int) {
+    markModified();
 }
 
 } // namespace talvaro

@@ -19,6 +19,8 @@ struct ControlState {     // one named control of the editor
     bool visible = true;
     double value = 0; // number fields (spin edits)
     QString text;     // the PIN field
+
+    friend bool operator==(const ControlState&, const ControlState&) = default;
 };
 
 struct NumberFieldSpec {
@@ -85,6 +87,7 @@ public:
 
 signals:
     void controlChanged(const QString& name); // checked/enabled/visible/value/text changed
+    void markedModified();                    // a rule ended with markModified
 
 private:
     using Rule = void (ConfigModel::*)(int);
@@ -93,6 +96,7 @@ private:
         ControlType type = ControlType::Check;
         QString group; // radios only
         ControlState state;
+        ControlState design; // as the form starts; the defaults start from it
         std::optional<NumberFieldSpec> spec;
         Rule rule = nullptr; // runs after a real change (radios: when selected)
         int ruleArgument = 0;
@@ -104,6 +108,9 @@ private:
     Control* find(const QString& name);
     const Control* find(const QString& name) const;
     void runRule(const Control& control);
+    void markModified();
+    void restoreDesignState();
+    QList<ControlState> states() const;
 
     void setEnabled(const QString& name, bool enabled);
     void setVisible(const QString& name, bool visible);
@@ -131,6 +138,7 @@ private:
     QHash<QString, Control> m_controls;
     QStringList m_order;
     bool m_pinPending = false;
+    bool m_holdMarks = false; // the defaults mark once, for what they changed in the end
 };
 
 // Control name of extension 1..6: extensionControl("RBTelefon", 1) == "RBTelefon21".

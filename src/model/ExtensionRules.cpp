@@ -107,7 +107,7 @@ void ConfigModel::kindRule(int n) {
             if (other != n)
                 setEnabled(extensionControl(row.radio, other), false);
     refreshUniqueKinds();
-    m_document.markModified();
+    markModified();
 }
 
 void ConfigModel::refreshUniqueKinds() {
@@ -131,7 +131,7 @@ void ConfigModel::fullLineRule(int n) {
         setChecked(externalCall, true);
         setEnabled(extensionControl("CBtb", n), true);
     }
-    m_document.markModified();
+    markModified();
 }
 
 void ConfigModel::noLineRule(int n) {
@@ -139,12 +139,12 @@ void ConfigModel::noLineRule(int n) {
     setChecked(externalCall, false);
     setEnabled(externalCall, false);
     setEnabled(extensionControl("CBtb", n), true);
-    m_document.markModified();
+    markModified();
 }
 
 void ConfigModel::doorRule(int n) {
     setDoorRing(n, isChecked(extensionControl("CBtb", n)));
-    m_document.markModified();
+    markModified();
 }
 
 void ConfigModel::setDoorRing(int n, bool on) {
@@ -167,7 +167,7 @@ void ConfigModel::contactRule(int contact) {
     const bool bellButtons = isChecked(names::contactChoice(contact, "Klingel"));
     for (int button = 1; button <= 4; ++button)
         setEnabled(names::contactButton(contact, button), bellButtons);
-    m_document.markModified();
+    markModified();
 }
 
 } // namespace talvaro

@@ -86,10 +86,38 @@ void ConfigModel::enableAllSettings() {
     setEnabled(QStringLiteral("LMDExtSpinEditTimeout3"), true);
 }
 
+// Silently, like the form as it was designed: no rule runs. Visibility belongs to the
+// device type and stays.
+void ConfigModel::restoreDesignState() {
+    for (const QString& name : std::as_const(m_order)) {
+        Control& c = m_controls[name];
+        ControlState design = c.design;
+        design.visible = c.state.visible;
+        if (design == c.state)
+            continue;
+        c.state = design;
+        changed(name);
+    }
+}
+
+QList<ControlState> ConfigModel::states() const {
+    QList<ControlState> result;
+    result.reserve(m_order.size());
+    for (const QString& name : m_order)
+        result << m_controls[name].state;
+    return result;
+}
+
 void ConfigModel::applyFactoryDefaults() {
     const DefaultSet& set = defaultSetFor(m_document.deviceType());
     const int count = extensionCount();
 
+    // Assignments that change nothing run no rule, so starting from whatever the editor
+    // held would leave locks and presets of earlier choices behind. From the design state
+    // every application gives the editor the first one gave at start.
+    const QList<ControlState> before = states();
+    m_holdMarks = true;
+    restoreDesignState();
     enableAllSettings();
     for (const YesNo& c : YesNoDefaults)
         setChecked(QLatin1String(set.*c.value ? c.yes : c.no), true);
@@ -128,6 +156,10 @@ void ConfigModel::applyFactoryDefaults() {
     setText(QStringLiteral("LMDEditFernsteuerungPin"), DefaultPin);
     setValue(QStringLiteral("LMDExtSpinEditTimeout2"), DefaultTimeout);
     setValue(QStringLiteral("LMDExtSpinEditTimeout3"), DefaultTimeout);
+    m_holdMarks = false;
+    // Defaults the editor already showed are no edit (the second application at start).
+    if (states() != before)
+        markModified();
 }
 
 } // namespace talvaro

@@ -87,14 +87,16 @@ QString decodePin(const QByteArray& image, int offset) {
     return pin;
 }
 
+// "0000" (remote control off) stays four 0 bytes, as a device in factory state holds it.
 void encodePin(QByteArray& image, int offset, const QString& text) {
     bool ok = false;
     int number = text.toInt(&ok);
     if (!ok || number < 0 || number > 9999)
         number = 0;
+    const bool unset = number == 0;
     for (int i = 3; i >= 0; --i) {
         const int digit = number % 10;
-        putByte(image, offset + i, digit == 0 ? PinDigitZero : digit);
+        putByte(image, offset + i, unset ? 0 : digit == 0 ? PinDigitZero : digit);
         number /= 10;
     }
 }
@@ -148,6 +150,19 @@ void ConfigModel::decodeImage(const ImageBuffers& images) {
                                                    : "RBvab";
         setChecked(extensionControl(line, n), true);
         setChecked(extensionControl("CBtb", n), flags & FlagDoor);
+    }
+    // The permission rules just run may have preset what the image says otherwise: read
+    // back every box that is still the user's to choose.
+    for (int n = 1; n <= count; ++n) {
+        const quint8 flags = byteAt(image, at.flags + n - 1);
+        const QString externalCall = extensionControl("CBarb", n);
+        if (state(externalCall).enabled)
+            setChecked(externalCall, flags & FlagExternalCall);
+        if (!isChecked(extensionControl("CBtb", n)))
+            continue;
+        for (int button = 1; button <= 4; ++button)
+            setChecked(names::ringBox(button, n),
+                       byteAt(image, at.ringMasks + button - 1) & (1u << (n - 1)));
     }
 
     for (int contact = 1; contact <= 2; ++contact) {

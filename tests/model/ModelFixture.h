@@ -5,6 +5,7 @@
 #include "model/Document.h"
 
 #include <QString>
+#include <QStringList>
 
 // Stands in for the main window: remembers what the PIN checks asked of it.
 class FakeView : public talvaro::EditorView {
@@ -56,4 +57,29 @@ inline QString ext(const char* prefix, int extension) {
 inline QString ring(int button, int extension) {
     return talvaro::extensionControl(qPrintable(QStringLiteral("CBTaste%1Ruf").arg(button)),
                                      extension);
+}
+
+// Every control's whole state, one line each, for comparing two editors.
+inline QStringList fullState(const talvaro::ConfigModel& model) {
+    QStringList lines;
+    for (const QString& name : model.controlNames()) {
+        const talvaro::ControlState& s = model.state(name);
+        lines << QStringLiteral("%1 checked=%2 enabled=%3 visible=%4 value=%5 text=%6")
+                     .arg(name)
+                     .arg(s.checked)
+                     .arg(s.enabled)
+                     .arg(s.visible)
+                     .arg(s.value)
+                     .arg(s.text);
+    }
+    return lines;
+}
+
+// The lines where two states differ, for a readable failure.
+inline QString stateDifference(const QStringList& a, const QStringList& b) {
+    QStringList diff;
+    for (qsizetype i = 0; i < qMin(a.size(), b.size()); ++i)
+        if (a[i] != b[i])
+            diff << a[i] + QStringLiteral(" <> ") + b[i];
+    return diff.join(QLatin1Char('\n'));
 }

@@ -210,6 +210,7 @@ void TestDeviceTypes::navigationTreePerType() {
 }
 
 void TestDeviceTypes::checksumWrapsAtOneByte() {
+    QCOMPARE(imageChecksum(QByteArray(60, '\xFF')), quint8(0xC4));
     QCOMPARE(imageChecksum(QByteArray(76, '\xFF')), quint8(76 * 255 % 256));
     QCOMPARE(imageChecksum(QByteArray()), quint8(0));
     ImageBuffers images;

@@ -1,4 +1,5 @@
 #include "ModelFixture.h"
+#include "RandomUser.h"
 
 #include <QTest>
 
@@ -7,12 +8,9 @@ using namespace talvaro;
 namespace {
 
 // Everything of the editor except visibility, which differs between the types.
-QStringList contents(const ConfigModel& model, bool withExtensionsFiveAndSix = true) {
+QStringList contents(const ConfigModel& model) {
     QStringList lines;
     for (const QString& name : model.controlNames()) {
-        if (!withExtensionsFiveAndSix &&
-            (name.endsWith(QLatin1String("25")) || name.endsWith(QLatin1String("26"))))
-            continue;
         const ControlState& s = model.state(name);
         lines << QStringLiteral("%1 %2 %3 %4 %5")
                      .arg(name)
@@ -20,16 +18,6 @@ QStringList contents(const ConfigModel& model, bool withExtensionsFiveAndSix = t
                      .arg(s.enabled)
                      .arg(s.value)
                      .arg(s.text);
-    }
-    return lines;
-}
-
-// Checked states, numbers and texts only.
-QStringList values(const ConfigModel& model) {
-    QStringList lines;
-    for (const QString& name : model.controlNames()) {
-        const ControlState& s = model.state(name);
-        lines << QStringLiteral("%1 %2 %3 %4").arg(name).arg(s.checked).arg(s.value).arg(s.text);
     }
     return lines;
 }
@@ -56,22 +44,23 @@ private slots:
     void defaultsPerType_data();
     void defaultsPerType();
     void emergencyRulesRunAgain();
-    void unchangedDefaultsRunNothing();
+    void defaultsForgetEveryEdit_data();
+    void defaultsForgetEveryEdit();
+    void switchingForgetsTheOtherType();
+    void secondApplicationKeepsTheLocks();
     void enableAllSettingsKeepsValues();
-    void fourExtensionDefaultsLeaveExtensionsFiveAndSix();
     void adaptationShowsTheModelsChoices_data();
     void adaptationShowsTheModelsChoices();
-    void hiddenFaxDoesNotLockTheFamily();
 };
 
 void TestFactoryDefaults::baseSetIsShared() {
     ModelFixture reference(0);
-    const QStringList expected = contents(reference.model, false);
+    const QStringList expected = contents(reference.model);
     for (DeviceType type : {1u, 2u, 3u, 8u, 300u}) {
         ModelFixture f(6);
         edit(f);
         f.switchTo(type);
-        QCOMPARE(contents(f.model, false), expected);
+        QCOMPARE(contents(f.model), expected);
         QVERIFY(!f.document.isModified());
         QVERIFY(!f.document.caption().endsWith(QLatin1Char('*')));
     }
@@ -158,20 +147,77 @@ void TestFactoryDefaults::emergencyRulesRunAgain() {
         QVERIFY(ringStates.contains(true));
         QVERIFY(!f.checked(ring(1, 1)));
         QVERIFY(f.checked(QStringLiteral("RBNotruf21")));
-        QVERIFY(f.document.isModified());
+        // The editor ends as it was: nothing to save.
+        QVERIFY(!f.document.isModified());
     }
 }
 
-void TestFactoryDefaults::unchangedDefaultsRunNothing() {
-    // Type 4 has emergency extensions too, but no explicit rule runs for them.
-    for (DeviceType type : {3u, 4u, 5u}) {
+void TestFactoryDefaults::defaultsForgetEveryEdit_data() {
+    QTest::addColumn<uint>("type");
+    for (uint type = 0; type <= 8; ++type)
+        QTest::addRow("type %u", type) << type;
+}
+
+// "Neu erstellen" and the factory reset give the editor of program start, locks included,
+// whatever the user did before; so does a second application.
+void TestFactoryDefaults::defaultsForgetEveryEdit() {
+    QFETCH(uint, type);
+    const QStringList fresh = fullState(ModelFixture(type).model);
+    for (quint32 seed = 0; seed < 40; ++seed) {
         ModelFixture f(type);
-        const QStringList before = values(f.model);
+        RandomUser user(f.model, seed, true);
+        user.clicks(1 + user.bounded(40));
+        const bool edited = fullState(f.model) != fresh;
         f.document.updateTitle();
+        int marks = 0;
+        connect(&f.model, &ConfigModel::markedModified, this, [&marks] { ++marks; });
         f.model.applyFactoryDefaults();
-        QVERIFY(!f.document.isModified());
-        QCOMPARE(values(f.model), before);
+        QCOMPARE(marks, edited ? 1 : 0);
+        QVERIFY2(fullState(f.model) == fresh,
+                 qPrintable(stateDifference(fullState(f.model), fresh) +
+                            QStringLiteral("\nafter ") + user.history()));
+        f.model.applyFactoryDefaults();
+        QCOMPARE(stateDifference(fullState(f.model), fresh), QString());
     }
+}
+
+void TestFactoryDefaults::switchingForgetsTheOtherType() {
+    for (DeviceType to = 0; to <= 8; ++to) {
+        const QStringList fresh = fullState(ModelFixture(to).model);
+        for (DeviceType from = 0; from <= 8; ++from) {
+            ModelFixture f(from);
+            RandomUser user(f.model, 100 * from + to, true);
+            user.clicks(30);
+            f.switchTo(to);
+            QVERIFY2(fullState(f.model) == fresh,
+                     qPrintable(QStringLiteral("%1 to %2: ").arg(from).arg(to) +
+                                stateDifference(fullState(f.model), fresh)));
+        }
+    }
+}
+
+// As the program starts: the defaults once by the type change, once more on their own.
+void TestFactoryDefaults::secondApplicationKeepsTheLocks() {
+    ModelFixture four(4);
+    four.model.applyFactoryDefaults();
+    for (int n : {1, 2}) {
+        QVERIFY(!four.enabled(ext("RBhab", n)));
+        QVERIFY(!four.enabled(ext("RBnab", n)));
+        QVERIFY(!four.enabled(ext("CBarb", n)));
+        QVERIFY(four.checked(ext("CBarb", n)));
+    }
+    QVERIFY(four.enabled(QStringLiteral("RBnab23")));
+
+    QVERIFY(!four.document.caption().endsWith(QLatin1Char('*')));
+
+    ModelFixture seven(7);
+    seven.model.applyFactoryDefaults();
+    QVERIFY(!seven.document.caption().endsWith(QLatin1Char('*')));
+    for (int n = 1; n <= 6; ++n)
+        for (int button = 1; button <= 4; ++button) {
+            QVERIFY(!seven.enabled(ring(button, n)));
+            QVERIFY(!seven.checked(ring(button, n)));
+        }
 }
 
 void TestFactoryDefaults::enableAllSettingsKeepsValues() {
@@ -188,15 +234,6 @@ void TestFactoryDefaults::enableAllSettingsKeepsValues() {
     QVERIFY(f.checked(QStringLiteral("RBnab22")));
     // Fax radios are left to the unique-kind rule.
     QVERIFY(!f.enabled(QStringLiteral("RBFax21")));
-}
-
-void TestFactoryDefaults::fourExtensionDefaultsLeaveExtensionsFiveAndSix() {
-    ModelFixture f(5);
-    f.model.setChecked(QStringLiteral("CBtb25"), false);
-    f.select(QStringLiteral("RBTfe26"));
-    f.switchTo(4);
-    QVERIFY(!f.checked(QStringLiteral("CBtb25")));
-    QVERIFY(f.checked(QStringLiteral("RBTfe26")));
 }
 
 void TestFactoryDefaults::adaptationShowsTheModelsChoices_data() {
@@ -238,16 +275,6 @@ void TestFactoryDefaults::adaptationShowsTheModelsChoices() {
     QCOMPARE(f.visible(QStringLiteral("CBKontakt2Klingel3")), secondContact);
     QCOMPARE(f.visible(QStringLiteral("LMDExtSpinEditK2Time")), secondContact);
     QVERIFY(!f.document.caption().endsWith(QLatin1Char('*')));
-}
-
-void TestFactoryDefaults::hiddenFaxDoesNotLockTheFamily() {
-    ModelFixture f(5);
-    f.select(QStringLiteral("RBFax25"));
-    QVERIFY(!f.enabled(QStringLiteral("RBFax21")));
-    f.switchTo(4);
-    QVERIFY(f.checked(QStringLiteral("RBFax25")));
-    for (int n = 1; n <= 4; ++n)
-        QVERIFY(f.enabled(ext("RBFax", n)));
 }
 
 QTEST_GUILESS_MAIN(TestFactoryDefaults)

@@ -46,6 +46,9 @@ private slots:
     void pinDigits();
     void pinEncodingRoundTrips_data();
     void pinEncodingRoundTrips();
+    void everyPinSurvives();
+    void decodeKeepsTheBoxesItRead();
+    void decodeOfTheEditorsOwnImageChangesNothing();
     void shortWorkingImageIsPadded();
 };
 
@@ -53,25 +56,37 @@ void TestImageCodec::factoryImageFourFamily() {
     ModelFixture f(3);
     ImageBuffers images;
     f.model.encodeImage(images);
-    const QByteArray expected =
-        image(60, {{4, 0x19},  {5, 0x19}, {6, 0x19}, {7, 0x19},  {8, 0x0f},  {9, 0x0f},  {10, 0x0f},
-                   {11, 0x0f}, {16, 1},   {17, 1},   {19, 1},    {22, 2},    {23, 80},   {24, 120},
-                   {25, 120},  {32, 1},   {33, 1},   {36, 0x2c}, {37, 0x01}, {38, 0x2c}, {39, 0x01},
-                   {48, 10},   {49, 10},  {50, 10},  {51, 10}});
+    const QByteArray expected = image(
+        60, {{4, 0x19},  {5, 0x19}, {6, 0x19}, {7, 0x19},  {8, 0x0f},  {9, 0x0f},  {10, 0x0f},
+             {11, 0x0f}, {16, 1},   {17, 1},   {19, 1},    {22, 2},    {23, 80},   {24, 120},
+             {25, 120},  {32, 1},   {33, 1},   {36, 0x2c}, {37, 0x01}, {38, 0x2c}, {39, 0x01}});
     QCOMPARE(images.fourWorking.toHex(' '), expected.toHex(' '));
     QCOMPARE(images.checksum, imageChecksum(expected));
-    QCOMPARE(int(images.checksum), 617 % 256);
+    QCOMPARE(int(images.checksum), 577 % 256);
 }
 
 void TestImageCodec::factoryImageSixFamily() {
     ModelFixture f(6);
     ImageBuffers images;
     f.model.encodeImage(images);
-    const QByteArray expected =
-        image(76, {{0, 4},     {1, 4},     {2, 4},     {8, 0x19}, {9, 0x19}, {10, 0x19},
-                   {11, 0x19}, {12, 0x19}, {13, 0x19}, {32, 1},   {35, 1},   {37, 1},
-                   {39, 80},   {40, 120},  {41, 120},  {48, 1},   {49, 1},   {52, 20},
-                   {64, 10},   {65, 10},   {66, 10},   {67, 10}});
+    const QByteArray expected = image(76, {{0, 4},
+                                           {1, 4},
+                                           {2, 4},
+                                           {8, 0x19},
+                                           {9, 0x19},
+                                           {10, 0x19},
+                                           {11, 0x19},
+                                           {12, 0x19},
+                                           {13, 0x19},
+                                           {32, 1},
+                                           {35, 1},
+                                           {37, 1},
+                                           {39, 80},
+                                           {40, 120},
+                                           {41, 120},
+                                           {48, 1},
+                                           {49, 1},
+                                           {52, 20}});
     QCOMPARE(images.sixWorking.toHex(' '), expected.toHex(' '));
     QCOMPARE(images.checksum, imageChecksum(expected));
 }
@@ -322,9 +337,9 @@ void TestImageCodec::pinEncodingRoundTrips_data() {
     QTest::addColumn<QString>("readBack");
     QTest::newRow("no zero") << "4711" << QByteArray("\x04\x07\x01\x01", 4) << "4711";
     QTest::newRow("zeros") << "1005" << QByteArray("\x01\x0a\x0a\x05", 4) << "1005";
-    QTest::newRow("unset") << "0000" << QByteArray("\x0a\x0a\x0a\x0a", 4) << "0000";
+    QTest::newRow("unset") << "0000" << QByteArray(4, '\0') << "0000";
     QTest::newRow("short") << "12" << QByteArray("\x0a\x0a\x01\x02", 4) << "0012";
-    QTest::newRow("empty") << "" << QByteArray("\x0a\x0a\x0a\x0a", 4) << "0000";
+    QTest::newRow("empty") << "" << QByteArray(4, '\0') << "0000";
 }
 
 void TestImageCodec::pinEncodingRoundTrips() {
@@ -339,6 +354,77 @@ void TestImageCodec::pinEncodingRoundTrips() {
     f.model.setText(Pin, QStringLiteral("9"));
     f.model.decodeImage(images);
     QCOMPARE(f.text(Pin), readBack);
+}
+
+void TestImageCodec::everyPinSurvives() {
+    ModelFixture f(5);
+    ImageBuffers images;
+    for (int number = 0; number <= 9999; ++number) {
+        const QString pin = QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0'));
+        f.model.setText(Pin, pin);
+        f.model.encodeImage(images);
+        f.model.setText(Pin, QStringLiteral("5"));
+        f.model.decodeImage(images);
+        if (f.text(Pin) != pin)
+            QFAIL(qPrintable(pin + QStringLiteral(" came back as ") + f.text(Pin)));
+    }
+}
+
+// The permission rules run while decoding must not overwrite boxes read just before.
+void TestImageCodec::decodeKeepsTheBoxesItRead() {
+    {
+        ModelFixture f(3); // "Halbamt" telephone that does not ring on external calls
+        ImageBuffers images;
+        images.fourWorking = image(60, {{4, 0x01 | 0x08 | 0x10}, {5, 0x02 | 0x08}});
+        f.model.decodeImage(images);
+        QVERIFY(f.checked(QStringLiteral("RBhab22")));
+        QVERIFY(f.enabled(QStringLiteral("CBarb22")));
+        QVERIFY(!f.checked(QStringLiteral("CBarb22")));
+        QVERIFY(f.checked(QStringLiteral("CBarb21")));
+    }
+    {
+        ModelFixture f(7); // no door permission by default, switched on while decoding
+        ImageBuffers images;
+        images.sixWorking = image(76, {{8, 0x09}, {9, 0x09}, {13, 0x09}, {16, 0x21}, {19, 0x02}});
+        f.model.decodeImage(images);
+        const QList<QList<bool>> expected{
+            {true, false, false, false}, // extension 21
+            {false, false, false, true},  {false, false, false, false},
+            {false, false, false, false}, {false, false, false, false},
+            {true, false, false, false}};
+        for (int n = 1; n <= 6; ++n)
+            for (int button = 1; button <= 4; ++button) {
+                QCOMPARE(f.checked(ring(button, n)), expected[n - 1][button - 1]);
+                QCOMPARE(f.enabled(ring(button, n)), n == 1 || n == 2 || n == 6);
+            }
+    }
+    {
+        ModelFixture f(5); // door permission cleared by the user before the read
+        f.model.setChecked(QStringLiteral("CBtb24"), false);
+        ImageBuffers images;
+        images.sixWorking = image(76, {{11, 0x09}, {17, 0x08}});
+        f.model.decodeImage(images);
+        QVERIFY(f.checked(QStringLiteral("CBtb24")));
+        QVERIFY(f.checked(ring(2, 4)));
+        QVERIFY(!f.checked(ring(1, 4)));
+        QVERIFY(!f.checked(ring(3, 4)));
+    }
+}
+
+void TestImageCodec::decodeOfTheEditorsOwnImageChangesNothing() {
+    for (DeviceType type : {0u, 4u, 6u, 7u}) {
+        ModelFixture f(type);
+        f.select(QStringLiteral("RBhab22"));
+        f.model.setChecked(QStringLiteral("CBarb22"), false);
+        f.model.setChecked(ring(3, 1), false);
+        ImageBuffers images;
+        f.model.encodeImage(images);
+        const QStringList before = fullState(f.model);
+        f.document.updateTitle();
+        f.model.decodeImage(images);
+        QCOMPARE(stateDifference(fullState(f.model), before), QString());
+        QVERIFY(!f.document.isModified());
+    }
 }
 
 void TestImageCodec::shortWorkingImageIsPadded() {
