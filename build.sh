@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
-          libgl-dev fonts-liberation poppler-utils libssl-dev)
+          libgl-dev fonts-liberation poppler-utils libssl-dev dpkg-dev)
 
 install_missing() {
     local missing=()

@@ -1,0 +1,71 @@
+# Installs the build into a temporary root (as a package would, prefix /usr) and checks
+# that every file is where the system looks for it; with PACKAGE set, builds the Debian
+# package and checks its dependencies and contents.
+#   cmake -DBUILD_DIR=... -DWORK_DIR=... [-DPACKAGE=ON] -P install_check.cmake
+
+function(require condition message)
+    if(NOT ${condition})
+        message(FATAL_ERROR "${message}")
+    endif()
+endfunction()
+
+function(run)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out
+                    ERROR_VARIABLE err)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "${ARGN} failed (${status}):\n${out}\n${err}")
+    endif()
+    set(run_output "${out}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+set(expected
+    usr/bin/talvaro
+    usr/bin/talvaro-cli
+    usr/bin/talvaro-sim
+    usr/share/applications/talvaro.desktop
+    usr/share/icons/hicolor/scalable/apps/talvaro.svg
+    usr/share/talvaro/demo-typ5.efw
+    usr/share/talvaro/demo-typ6.efw
+    usr/share/talvaro/demo-typ7.efw
+    etc/xdg/Brovenik/Talvaro.conf)
+
+if(NOT PACKAGE)
+    set(root ${WORK_DIR}/root)
+    run(${CMAKE_COMMAND} -E env DESTDIR=${root} ${CMAKE_COMMAND} --install ${BUILD_DIR}
+        --prefix /usr)
+    foreach(file IN LISTS expected)
+        require("EXISTS;${root}/${file}" "not installed: ${file}")
+    endforeach()
+    # The menu entry names the icon and the program that were installed.
+    file(READ ${root}/usr/share/applications/talvaro.desktop desktop)
+    require("desktop;MATCHES;\nExec=talvaro\n" "desktop entry does not start talvaro")
+    require("desktop;MATCHES;\nIcon=talvaro\n" "desktop entry names another icon")
+    file(READ ${root}/etc/xdg/Brovenik/Talvaro.conf conf)
+    require("conf;MATCHES;^\\[General\\]" "settings default without its group")
+    # The installed tools run and accept the installed demo firmware.
+    run(${root}/usr/bin/talvaro-cli firmware check ${root}/usr/share/talvaro/demo-typ6.efw)
+    require("run_output;STREQUAL;Gerätetyp 6 (Quenta 26)\n" "demo firmware: ${run_output}")
+    return()
+endif()
+
+find_program(DPKG_DEB dpkg-deb)
+find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(NOT DPKG_DEB OR NOT DPKG_SHLIBDEPS)
+    message("dpkg-deb or dpkg-shlibdeps (package dpkg-dev) missing: skipped")
+    return()
+endif()
+run(cpack -G DEB -B ${WORK_DIR} --config ${BUILD_DIR}/CPackConfig.cmake)
+file(GLOB debs ${WORK_DIR}/talvaro_*.deb)
+list(LENGTH debs count)
+require("count;EQUAL;1" "expected one package, found: ${debs}")
+run(${DPKG_DEB} --field ${debs} Package Depends)
+foreach(dependency IN ITEMS libqt6serialport6 libqt6printsupport6 libqt6widgets6 fonts-liberation)
+    require("run_output;MATCHES;${dependency}" "package does not depend on ${dependency}")
+endforeach()
+run(${DPKG_DEB} --contents ${debs})
+foreach(file IN LISTS expected)
+    require("run_output;MATCHES; \\./${file}\n" "not in the package: ${file}")
+endforeach()
+run(${DPKG_DEB} --info ${debs} conffiles)
+require("run_output;STREQUAL;/etc/xdg/Brovenik/Talvaro.conf\n" "settings default is no conffile")
