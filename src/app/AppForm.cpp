@@ -4,6 +4,8 @@
 #include "EditorPages.h"
 #include "EditorWidgets.h"
 #include "ModelBinder.h"
+#include "firmware/FirmwareUpdate.h"
+#include "firmware/SessionFirmwareHost.h"
 #include "help/HelpHints.h"
 #include "help/HelpPanel.h"
 #include "help/HintFilter.h"
@@ -72,6 +74,9 @@ TAppForm::TAppForm(Dialogs& dialogs, FirstShowSearch search, QWidget* parent)
     setCentralWidget(createCentralArea());
     createStatusBar();
     m_link = new LinkSession(*this, m_dialogs, this);
+    m_firmwareHost = std::make_unique<SessionFirmwareHost>(m_document, *m_link);
+    m_firmware = std::make_unique<FirmwareUpdate>(*m_firmwareHost, m_dialogs);
+    connect(m_link, &LinkSession::loaderReady, m_firmware.get(), &FirmwareUpdate::MsgLoaderReady);
     m_model.setView(this);
     m_binder = new ModelBinder(m_model, *m_pages, this);
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
@@ -171,6 +176,7 @@ void TAppForm::createActions() {
             [this] { m_link->commands().WerkseinstellungExecute(); });
     connect(Printer1, &QAction::triggered, this, &TAppForm::Printer1Execute);
     connect(HelpAbout1, &QAction::triggered, this, [this] { m_dialogs.showAbout(); });
+    connect(NeueFirmware1, &QAction::triggered, this, [this] { m_dialogs.execFirmware(); });
 }
 
 void TAppForm::createMenu() {
@@ -314,8 +320,9 @@ bool TAppForm::anyExtensionRingsExternally() const {
     return m_model.anyExtensionRingsExternally();
 }
 
-// The firmware start timer arrives with the update flow.
-void TAppForm::stopFirmwareStartTimer() {}
+void TAppForm::stopFirmwareStartTimer() {
+    m_firmware->stopStartTimer();
+}
 
 QWidget* TAppForm::page(const QString& name) const {
     return PageNames.contains(name) ? m_pages->widget(name) : nullptr;

@@ -22,7 +22,9 @@ namespace talvaro {
 
 class EditorPages;
 class HelpPanel;
+class FirmwareUpdate;
 class LinkSession;
+class SessionFirmwareHost;
 class ModelBinder;
 struct PrintCommandHost;
 
@@ -79,6 +81,7 @@ public:
     const Document& document() const { return m_document; }
     ImageBuffers& images() override { return m_images; }
     LinkSession& link() { return *m_link; }
+    FirmwareUpdate& firmwareUpdate() { return *m_firmware; }
     quint16 portInUse() const;
     bool comLogging() const;
     bool isFirstShowPending() const { return m_firstShow; }
@@ -131,6 +134,8 @@ private:
     SettingsStore m_settings;
 
     LinkSession* m_link = nullptr;
+    std::unique_ptr<SessionFirmwareHost> m_firmwareHost;
+    std::unique_ptr<FirmwareUpdate> m_firmware;
     bool m_firstShow = true;
     FirstShowSearch m_firstShowSearch;
     QString m_searchPrefix;

@@ -3,6 +3,7 @@
 #include "AboutBox.h"
 #include "MessageDialogs.h"
 #include "SearchDialogs.h"
+#include "firmware/FWDlg.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -23,6 +24,7 @@ void WidgetDialogs::createDialogs(QWidget* mainWindow) {
     UpDownLoad->setClosedHandler(m_transferClosed);
     ProgErgebnisDialog = std::make_unique<TProgErgebnisDialog>();
     HinweisBox = std::make_unique<THinweisBox>();
+    FirmwareDlg = std::make_unique<TFirmwareDlg>();
     WaehleComPortDlg = std::make_unique<TWaehleComPortDlg>();
     ErgebnisDialog = std::make_unique<TErgebnisDialog>();
     AboutBox = std::make_unique<TAboutBox>();
@@ -84,6 +86,14 @@ std::optional<DeviceType> WidgetDialogs::selectDeviceType(DeviceType current) {
 
 PortChoice WidgetDialogs::choosePort(const QStringList& entries, quint16 currentPort) {
     return WaehleComPortDlg->choose(entries, currentPort);
+}
+
+void WidgetDialogs::attachFirmwareUpdate(FirmwareUpdate& update) {
+    FirmwareDlg->setController(&update);
+}
+
+void WidgetDialogs::execFirmware() {
+    FirmwareDlg->exec();
 }
 
 void WidgetDialogs::showAbout() {

@@ -20,6 +20,8 @@ class TSuchenDlg;
 class TSelectDeviceDlg;
 class TWaehleComPortDlg;
 class TAboutBox;
+class TFirmwareDlg;
+class FirmwareUpdate;
 
 // The real dialogs of the window. They are created once, in the order the program has
 // always created them, and live until it ends.
@@ -30,6 +32,8 @@ public:
 
     // Creates the dialog windows; the main window must exist already.
     void createDialogs(QWidget* mainWindow);
+    // The firmware dialog forwards its buttons to the main window's update.
+    void attachFirmwareUpdate(FirmwareUpdate& update);
 
     DialogResult showMessage(MessageDialog which, const QString& caption,
                              const QStringList& lines) override;
@@ -39,6 +43,7 @@ public:
     std::optional<DeviceType> selectDeviceType(DeviceType current) override;
     PortChoice choosePort(const QStringList& entries, quint16 currentPort) override;
     void showAbout() override;
+    void execFirmware() override;
     void setSearchPortLabel(const QString& text) override;
     bool isSearchShowing() const override;
     void execSearch() override;
@@ -61,6 +66,7 @@ private:
     std::unique_ptr<TUpDownLoad> UpDownLoad;
     std::unique_ptr<TProgErgebnisDialog> ProgErgebnisDialog;
     std::unique_ptr<THinweisBox> HinweisBox;
+    std::unique_ptr<TFirmwareDlg> FirmwareDlg;
     std::unique_ptr<TWaehleComPortDlg> WaehleComPortDlg;
     std::unique_ptr<TErgebnisDialog> ErgebnisDialog;
     std::unique_ptr<TAboutBox> AboutBox;

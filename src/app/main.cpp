@@ -13,6 +13,7 @@ int main(int argc, char* argv[]) {
     talvaro::WidgetDialogs dialogs;
     talvaro::TAppForm AppForm(dialogs);
     dialogs.createDialogs(&AppForm);
+    dialogs.attachFirmwareUpdate(AppForm.firmwareUpdate());
     AppForm.show();
     return app.exec();
 }

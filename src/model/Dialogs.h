@@ -54,6 +54,8 @@ public:
     // WaehleComPortDlg with entries "COM<n>", the first preselected.
     virtual PortChoice choosePort(const QStringList& entries, quint16 currentPort) = 0;
     virtual void showAbout() = 0;
+    // FirmwareDlg, shown modally; front ends without a firmware dialog show nothing.
+    virtual void execFirmware() {}
 
     // SuchenDlg: shown modally while the search runs; closeSearch ends it with Cancel.
     virtual void setSearchPortLabel(const QString& text) = 0;

@@ -84,6 +84,10 @@ void ScriptedDialogs::showAbout() {
     next(QStringLiteral("AboutBox"), QStringLiteral("Info"), {});
 }
 
+void ScriptedDialogs::execFirmware() {
+    next(QStringLiteral("FirmwareDlg"), QStringLiteral("Firmware Update"), {});
+}
+
 void ScriptedDialogs::execSearch() {
     // Stands in for the modal search window: events run until the search closes it.
     searchShowing = true;

@@ -40,6 +40,7 @@ public:
     std::optional<talvaro::DeviceType> selectDeviceType(talvaro::DeviceType current) override;
     talvaro::PortChoice choosePort(const QStringList& entries, quint16 currentPort) override;
     void showAbout() override;
+    void execFirmware() override;
     void setSearchPortLabel(const QString& text) override { searchPortLabel = text; }
     bool isSearchShowing() const override { return searchShowing; }
     void execSearch() override;
