@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine, builds Talvaro and then runs it or its tests.
-#   ./build.sh run    build and start the program
+#   ./build.sh run    build and start the program (further arguments go to it, e.g. --demo)
 #   ./build.sh test   build and run every test (offscreen, no display needed)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -30,7 +30,7 @@ case "${1:-}" in
 run)
     install_missing
     build
-    exec ./build/src/app/talvaro
+    exec ./build/src/app/talvaro "${@:2}"
     ;;
 test)
     install_missing

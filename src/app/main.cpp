@@ -1,5 +1,6 @@
 #include "AppForm.h"
 #include "AppIcon.h"
+#include "DemoMode.h"
 #include "WidgetDialogs.h"
 
 #include <QApplication>
@@ -9,6 +10,11 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Talvaro"));
     QApplication::setOrganizationName(QStringLiteral("Brovenik"));
     QApplication::setWindowIcon(talvaro::appIcon());
+
+    // Before the window exists: its first showing searches the ports.
+    talvaro::DemoMode demo;
+    if (!demo.startIfRequested(QCoreApplication::arguments()))
+        return 2;
 
     talvaro::WidgetDialogs dialogs;
     talvaro::TAppForm AppForm(dialogs);
