@@ -33,10 +33,24 @@ TKeineAnlageDlg::TKeineAnlageDlg(QWidget* parent)
     QPushButton* offline = addResultButton(QStringLiteral("Offline"), DialogResult::Ok);
     offline->setDefault(true);
     QPushButton* search = addResultButton(QStringLiteral("Suchen"), DialogResult::Retry);
+    m_hints = new QLabel(this);
+    m_hints->setObjectName(QStringLiteral("lblZugriff"));
+    m_hints->setWordWrap(true);
+    m_hints->hide();
     auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(text);
+    layout->addWidget(m_hints);
     layout->addLayout(centredRow({offline, search}));
-    setFixedSize(sizeHint());
+}
+
+void TKeineAnlageDlg::setAccessHints(const QStringList& hints) {
+    m_hints->setText(hints.join(QLatin1Char('\n')));
+    m_hints->setVisible(!hints.isEmpty());
+}
+
+QString TKeineAnlageDlg::accessHintText() const {
+    return m_hints->text();
 }
 
 void TKeineAnlageDlg::keyPressEvent(QKeyEvent* event) {

@@ -15,8 +15,15 @@ class TKeineAnlageDlg : public ResultDialog {
 public:
     explicit TKeineAnlageDlg(QWidget* parent = nullptr);
 
+    // Shown below the three lines; empty hides them.
+    void setAccessHints(const QStringList& hints);
+    QString accessHintText() const;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QLabel* m_hints;
 };
 
 // Shown while the ports are probed; the search disables its buttons and closes it.

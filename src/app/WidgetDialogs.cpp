@@ -76,7 +76,8 @@ DialogResult WidgetDialogs::askWarning(const QString& caption, const QString& te
     return box.clickedButton() == yes ? DialogResult::Yes : DialogResult::No;
 }
 
-DialogResult WidgetDialogs::askNoDeviceFound() {
+DialogResult WidgetDialogs::askNoDeviceFound(const QStringList& accessHints) {
+    KeineAnlageDlg->setAccessHints(accessHints);
     return KeineAnlageDlg->run();
 }
 

@@ -91,8 +91,17 @@ void DeviceExchange::identified(const QString& text) {
         m_link.post(MsgDeviceNotRecognised);
         return;
     }
-    if (*type != current)
+    if (*type != current) {
+        // The type change starts from factory defaults; what is about to be programmed
+        // is the user's configuration, so it moves over to the sibling model.
+        const bool keep =
+            m_record.operation == ExchangeOperation::Program && m_record.keepEditsOnTypeSwitch;
+        if (keep)
+            m_host.encodeImage();
         m_host.setDeviceType(*type);
+        if (keep)
+            m_host.decodeImage();
+    }
     m_record.deviceText = text;
     m_link.armForLine(LineTicks);
     m_record.state = ExchangeState::AwaitName;

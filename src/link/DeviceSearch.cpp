@@ -59,7 +59,7 @@ bool DeviceSearch::searchDevice() {
     for (;;) {
         if (probeNextPort())
             return true;
-        if (m_dialogs.askNoDeviceFound() != DialogResult::Retry) {
+        if (m_dialogs.askNoDeviceFound(m_link.accessHints()) != DialogResult::Retry) {
             goOffline();
             return false;
         }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QEvent>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace talvaro {
@@ -17,6 +18,8 @@ public:
     virtual quint16 portNumber() const = 0;
     // Whether COM<number> exists and can be opened now.
     virtual bool portAvailable(quint16 number) = 0;
+    // One line per port that exists but refused access for lack of permission.
+    virtual QStringList accessHints() { return {}; }
     // Opening and closing also start and append the serial trace when it is enabled.
     virtual bool open() = 0;
     virtual void close() = 0;

@@ -1,5 +1,7 @@
 #include "LinkSession.h"
 
+#include "PortStatus.h"
+
 #include <QCoreApplication>
 #include <QThread>
 
@@ -38,6 +40,14 @@ bool LinkSession::event(QEvent* event) {
         return true;
     }
     return QObject::event(event);
+}
+
+QStringList LinkSession::accessHints() {
+    QStringList hints;
+    for (const PortStatus& port : portStatuses())
+        if (port.permissionDenied)
+            hints << permissionHint(port);
+    return hints;
 }
 
 } // namespace talvaro

@@ -35,6 +35,7 @@ public:
     void setPortNumber(quint16 number) override { m_port.setPortNumber(number); }
     quint16 portNumber() const override { return m_port.portNumber(); }
     bool portAvailable(quint16 number) override { return SerialLink::portAvailable(number); }
+    QStringList accessHints() override;
     bool open() override { return m_port.open(); }
     void close() override { m_port.close(); }
     bool isOpen() const override { return m_port.isOpen(); }

@@ -36,6 +36,9 @@ struct ExchangeRecord {
     quint16 portInUse = 0;  // COM number of the identified device, 0 = offline
     quint16 searchPort = 0; // COM number probed last
     QString deviceText;
+    // Programming the user's configuration: a sibling model found by the search takes it
+    // over instead of starting from its factory defaults. Not for the factory reset.
+    bool keepEditsOnTypeSwitch = false;
 };
 
 // Notifications that must run after the current serial event has returned, because

@@ -47,7 +47,7 @@ QString comPortPath(quint16 number) {
     const QByteArray assigned = qgetenv("TALVARO_PORTS");
     const QStringList paths = assigned.isNull()
                                   ? systemPorts()
-                                  : QString::fromLocal8Bit(assigned).split(QLatin1Char(':'));
+                                  : QString::fromLocal8Bit(assigned).split(QLatin1Char(','));
     return number <= paths.size() ? paths[number - 1] : QString();
 }
 

@@ -8,7 +8,7 @@ namespace talvaro {
 constexpr quint16 HighestComPort = 20;
 
 // The device path behind "COM<n>". The environment variable TALVARO_PORTS, a
-// colon-separated list of device paths, assigns COM1, COM2, ... in order (an empty entry
+// comma-separated list of device paths, assigns COM1, COM2, ... in order (an empty entry
 // leaves that number unassigned). Without it, COM<n> is the n-th serial port of the
 // system, USB adapters (ttyUSB, ttyACM) before built-in ports (ttyS), each sorted by
 // number. Empty when no device stands behind the number.

@@ -28,6 +28,7 @@ TransferCommands::TransferCommands(LinkPort& link, DeviceExchange& exchange, Dev
 
 void TransferCommands::UpDownloadExecute(ExchangeOperation operation) {
     m_exchange.record().operation = operation;
+    m_exchange.record().keepEditsOnTypeSwitch = true;
     startTransfer();
 }
 
@@ -36,6 +37,7 @@ void TransferCommands::WerkseinstellungExecute() {
         return;
     m_host.newConfiguration();
     m_exchange.record().operation = ExchangeOperation::Program;
+    m_exchange.record().keepEditsOnTypeSwitch = false;
     startTransfer();
 }
 

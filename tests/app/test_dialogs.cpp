@@ -6,6 +6,7 @@
 #include "link/LinkSession.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -153,6 +154,13 @@ void TestDialogs::noDeviceFoundButtons() {
     QCOMPARE(dialog.run(), DialogResult::Ok);
     whenShown(&dialog, [&] { dialog.close(); });
     QCOMPARE(dialog.run(), DialogResult::Cancel);
+
+    dialog.setAccessHints({"Kein Zugriff auf COM1 (/dev/ttyUSB0): die Mitgliedschaft in der "
+                           "Gruppe \"dialout\" gewährt ihn."});
+    QVERIFY(dialog.findChild<QLabel*>("lblZugriff")->isVisibleTo(&dialog));
+    QVERIFY(dialog.accessHintText().contains("dialout"));
+    dialog.setAccessHints({});
+    QVERIFY(!dialog.findChild<QLabel*>("lblZugriff")->isVisibleTo(&dialog));
 }
 
 void TestDialogs::transferWindowLocksTheMainWindow() {

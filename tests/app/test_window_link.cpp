@@ -17,6 +17,7 @@ private slots:
     void initTestCase();
     void firstShowingFindsReadsAndProgramsTheDevice();
     void factoryResetProgramsTheDefaults();
+    void programmingASiblingKeepsTheEdits();
 
 private:
     std::unique_ptr<sim::PtyDevice> m_device;
@@ -91,6 +92,28 @@ void TestWindowLink::factoryResetProgramsTheDefaults() {
     defaults.encodeImage(expected);
     QCOMPARE(m_device->withDevice([](sim::SimDevice& d) { return d.image(); }),
              expected.working(6));
+    form.document().clearModified();
+}
+
+// Offline, "Konfiguration speichern" searches first; the Quenta 26 found while a Mirello
+// 16 configuration was edited must receive that configuration, not factory defaults.
+void TestWindowLink::programmingASiblingKeepsTheEdits() {
+    SettingsSandbox sandbox;
+    ScriptedDialogs dialogs;
+    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    form.show();
+    QCOMPARE(form.document().deviceType(), 5u);
+    form.model().setChecked("RBnab23", true);
+    form.model().setValue("LMDSpinEditAnzahlRufe", 7);
+    dialogs.expect("SuchenDlg", DialogResult::Cancel);
+    dialogs.expect("ProgErgebnisDialog", DialogResult::Ok);
+    form.findChild<QAction*>("Upload")->trigger();
+    QTRY_VERIFY(dialogs.allAnswered());
+    QCOMPARE(form.document().deviceType(), 6u);
+    QVERIFY(form.model().state("RBnab23").checked);
+    QCOMPARE(form.model().state("LMDSpinEditAnzahlRufe").value, 7.0);
+    QCOMPARE(m_device->withDevice([](sim::SimDevice& d) { return d.image(); }),
+             form.images().working(6));
     form.document().clearModified();
 }
 

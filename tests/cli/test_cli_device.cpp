@@ -34,7 +34,7 @@ struct Devices {
         for (auto& d : list)
             d->start();
     }
-    QString ports() const { return paths.join(QLatin1Char(':')); }
+    QString ports() const { return paths.join(QLatin1Char(',')); }
     sim::PtyDevice& at(int com) { return *list.at(com - 1); }
     QByteArray image(int com) {
         return at(com).withDevice([](sim::SimDevice& d) { return d.image(); });
@@ -235,7 +235,7 @@ void TestCliDevice::factoryReset() {
 
 void TestCliDevice::portsTellWhatStandsBehindEachNumber() {
     Devices devices{5};
-    const QString ports = devices.paths[0] + "::" + path("nothing");
+    const QString ports = devices.paths[0] + ",," + path("nothing");
     const CliResult result = runCli({"ports"}, ports);
     QCOMPARE(result.status, 0);
     const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);

@@ -112,7 +112,7 @@ void TestComPort::refusesWhatIsNoPort() {
 }
 
 void TestComPort::comNameMapsToDevice() {
-    qputenv("TALVARO_PORTS", ":" + m_pty->slavePath.toLocal8Bit());
+    qputenv("TALVARO_PORTS", "," + m_pty->slavePath.toLocal8Bit());
     ComPort port;
     QVERIFY(!port.open(QStringLiteral("COM1"), 57600, 100)); // nothing behind COM1
     QVERIFY(!port.open(QStringLiteral("COM3"), 57600, 100));

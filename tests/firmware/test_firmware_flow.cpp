@@ -59,7 +59,7 @@ struct Rig {
             paths << device->slavePath();
             this->devices.push_back(std::move(device));
         }
-        qputenv("TALVARO_PORTS", paths.join(QLatin1Char(':')).toLocal8Bit());
+        qputenv("TALVARO_PORTS", paths.join(QLatin1Char(',')).toLocal8Bit());
         host.update = &update;
         dialogs.firmwareDialog = &dlg;
         dlg.setController(&update);

@@ -24,9 +24,11 @@
 class FakeLink : public QObject, public talvaro::LinkPort {
     Q_OBJECT
 public:
+    QStringList accessHints() override { return refusedAccess; }
     QStringList log;
-    QSet<quint16> present;    // ports that exist
-    QSet<quint16> refuseOpen; // ports that exist but fail to open
+    QSet<quint16> present;     // ports that exist
+    QSet<quint16> refuseOpen;  // ports that exist but fail to open
+    QStringList refusedAccess; // what accessHints() reports
     QList<QEvent::Type> posted;
     QByteArray written; // every byte written while open
     QByteArray pending; // answer bytes not yet collected

@@ -28,10 +28,13 @@ void TestDeviceSearch::noPortOffersOfflineAtOnce() {
     rig.host.status[0] = QStringLiteral("alt");
     rig.host.status[1] = QStringLiteral("Verwendeter COM-Port: COM2");
     rig.exchange.record().portInUse = 2;
+    rig.link.refusedAccess = {QStringLiteral("Kein Zugriff auf COM1 (/dev/ttyUSB0)")};
     rig.dialogs.expect(QStringLiteral("KeineAnlageDlg"), DialogResult::Ok);
     rig.dialogs.expectDeviceType(5);
     rig.search.startSearch(ExchangeOperation::Read);
     QVERIFY(rig.dialogs.allAnswered());
+    // The ports that refused access are named below the dialog's lines.
+    QCOMPARE(rig.dialogs.shown.first().lines, rig.link.refusedAccess);
     QCOMPARE(rig.dialogs.shown.last().lines, QStringList{"5"}); // current type preselected
     QCOMPARE(rig.host.calls, QStringList{"setDeviceType 5"});
     QCOMPARE(rig.host.status[0], QString());

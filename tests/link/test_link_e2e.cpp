@@ -27,7 +27,7 @@ struct Bench {
             paths << device->slavePath();
             devices_.push_back(std::move(device));
         }
-        qputenv("TALVARO_PORTS", paths.join(QLatin1Char(':')).toLocal8Bit());
+        qputenv("TALVARO_PORTS", paths.join(QLatin1Char(',')).toLocal8Bit());
     }
     sim::PtyDevice& device(int com) { return *devices_.at(com - 1); }
     void start() {

@@ -59,9 +59,9 @@ DialogResult ScriptedDialogs::askWarning(const QString& caption, const QString& 
     return next(QStringLiteral("Warning"), caption, {text}).result;
 }
 
-DialogResult ScriptedDialogs::askNoDeviceFound() {
+DialogResult ScriptedDialogs::askNoDeviceFound(const QStringList& accessHints) {
     return next(QStringLiteral("KeineAnlageDlg"), QStringLiteral("Keine Telefonanlage gefunden"),
-                {})
+                accessHints)
         .result;
 }
 

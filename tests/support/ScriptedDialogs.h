@@ -36,7 +36,7 @@ public:
                                       const QStringList& lines) override;
     void showMessageBox(talvaro::MessageIcon icon, const QString& text) override;
     talvaro::DialogResult askWarning(const QString& caption, const QString& text) override;
-    talvaro::DialogResult askNoDeviceFound() override;
+    talvaro::DialogResult askNoDeviceFound(const QStringList& accessHints) override;
     std::optional<talvaro::DeviceType> selectDeviceType(talvaro::DeviceType current) override;
     talvaro::PortChoice choosePort(const QStringList& entries, quint16 currentPort) override;
     void showAbout() override;

@@ -1,8 +1,8 @@
 // Commands that talk to the telephone system: read, program, reset, and the port list.
 #include "Commands.h"
 #include "DeviceSession.h"
-#include "PortReport.h"
 #include "link/PortMap.h"
+#include "link/PortStatus.h"
 #include "model/ConfigFile.h"
 
 namespace talvaro::cli {

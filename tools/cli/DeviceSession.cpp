@@ -53,7 +53,7 @@ quint16 restrictSearchTo(const QString& port) {
     if (path.isEmpty() || number == 0 || number > HighestComPort)
         return 0;
     // Empty entries leave the numbers before it unassigned.
-    const QString ports = QString(static_cast<qsizetype>(number - 1), QLatin1Char(':')) + path;
+    const QString ports = QString(static_cast<qsizetype>(number - 1), QLatin1Char(',')) + path;
     qputenv("TALVARO_PORTS", ports.toLocal8Bit());
     return static_cast<quint16>(number);
 }

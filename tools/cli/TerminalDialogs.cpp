@@ -1,7 +1,5 @@
 #include "TerminalDialogs.h"
 
-#include "PortReport.h"
-
 #include <QThread>
 
 namespace talvaro::cli {
@@ -75,11 +73,10 @@ DialogResult TerminalDialogs::askWarning(const QString& caption, const QString& 
     return DialogResult::No;
 }
 
-DialogResult TerminalDialogs::askNoDeviceFound() {
+DialogResult TerminalDialogs::askNoDeviceFound(const QStringList& accessHints) {
     say(QStringLiteral("Keine Telefonanlage gefunden: Es wurde keine Telefonanlage gefunden."));
-    for (const PortStatus& port : portStatuses())
-        if (port.permissionDenied)
-            say(permissionHint(port));
+    for (const QString& hint : accessHints)
+        say(hint);
     finish(Outcome::Failed);
     return DialogResult::Ok; // "Offline"
 }

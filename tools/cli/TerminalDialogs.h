@@ -30,7 +30,7 @@ public:
                              const QStringList& lines) override;
     void showMessageBox(MessageIcon icon, const QString& text) override;
     DialogResult askWarning(const QString& caption, const QString& text) override;
-    DialogResult askNoDeviceFound() override;
+    DialogResult askNoDeviceFound(const QStringList& accessHints) override;
     std::optional<DeviceType> selectDeviceType(DeviceType current) override;
     PortChoice choosePort(const QStringList& entries, quint16 currentPort) override;
     void showAbout() override {}

@@ -1,10 +1,10 @@
-#include "PortReport.h"
+#include "PortStatus.h"
 
 #include "link/PortMap.h"
 
 #include <QSerialPort>
 
-namespace talvaro::cli {
+namespace talvaro {
 
 QList<PortStatus> portStatuses() {
     QList<PortStatus> ports;
@@ -35,4 +35,4 @@ QString permissionHint(const PortStatus& port) {
         .arg(port.path);
 }
 
-} // namespace talvaro::cli
+} // namespace talvaro

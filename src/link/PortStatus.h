@@ -4,7 +4,7 @@
 #include <QString>
 
 // What stands behind COM1 to COM20 and whether it can be opened now.
-namespace talvaro::cli {
+namespace talvaro {
 
 struct PortStatus {
     quint16 number = 0;
@@ -20,4 +20,4 @@ QList<PortStatus> portStatuses();
 // The hint for a port that refused access for lack of permission.
 QString permissionHint(const PortStatus& port);
 
-} // namespace talvaro::cli
+} // namespace talvaro
