@@ -189,10 +189,16 @@ void TestLinkEndToEnd::loaderHandshake() {
 void TestLinkEndToEnd::simulatorProgramOverSymlink() {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("com1"));
+    const QString imageFile = dir.filePath(QStringLiteral("anlage.tkx"));
+    {
+        QFile file(imageFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(sim::SimDevice::patternImage(76));
+    }
     QProcess simulator;
-    simulator.start(
-        QStringLiteral(TALVARO_SIM_PATH),
-        {QStringLiteral("--type"), QStringLiteral("5"), QStringLiteral("--link"), link});
+    simulator.start(QStringLiteral(TALVARO_SIM_PATH),
+                    {QStringLiteral("--type"), QStringLiteral("5"), QStringLiteral("--link"), link,
+                     QStringLiteral("--image"), imageFile});
     QVERIFY(simulator.waitForReadyRead(3000));
     QVERIFY(simulator.readLine().startsWith("/dev/pts/"));
     qputenv("TALVARO_PORTS", link.toLocal8Bit());
@@ -207,6 +213,17 @@ void TestLinkEndToEnd::simulatorProgramOverSymlink() {
     session.commands().UpDownloadExecute(ExchangeOperation::Read);
     QTRY_VERIFY(dialogs.allAnswered());
     QCOMPARE(host.buffers.sixWorking, sim::SimDevice::patternImage(76));
+
+    // A programmed image goes back into the simulator's image file.
+    host.editorImage = QByteArray(76, '\x2A');
+    dialogs.expect(QStringLiteral("ProgErgebnisDialog"), DialogResult::Ok);
+    session.commands().UpDownloadExecute(ExchangeOperation::Program);
+    QTRY_VERIFY(dialogs.allAnswered());
+    auto fileContent = [&imageFile] {
+        QFile file(imageFile);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QTRY_COMPARE(fileContent(), host.editorImage);
     session.ComPort1().close();
     simulator.terminate();
     QVERIFY(simulator.waitForFinished(3000));

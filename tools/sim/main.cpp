@@ -1,14 +1,20 @@
 // talvaro-sim: a telephone system on a pseudo-terminal, for trying the program without
 // hardware. Prints the slave path; TALVARO_PORTS=<path> makes it COM1.
+#include "LoaderHandler.h"
 #include "PtyDevice.h"
+
+#include "model/DeviceTypes.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QSaveFile>
 #include <QTextStream>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
+#include <thread>
 
 using namespace talvaro;
 
@@ -23,6 +29,11 @@ void requestStop(int) {
 int fail(const QString& message) {
     QTextStream(stderr) << "talvaro-sim: " << message << Qt::endl;
     return 1;
+}
+
+bool saveImage(const QString& path, const QByteArray& image) {
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(image) == image.size() && file.commit();
 }
 
 } // namespace
@@ -46,15 +57,22 @@ int main(int argc, char* argv[]) {
                                       QStringLiteral("TEXT"));
     const QCommandLineOption noName(QStringLiteral("no-name"),
                                     QStringLiteral("Do not answer \"C\"."));
-    const QCommandLineOption badChecksum(QStringLiteral("bad-checksum"),
+    const QCommandLineOption badChecksum(QStringLiteral("bad-read-checksum"),
                                          QStringLiteral("Send read images with a wrong sum."));
-    const QCommandLineOption refuse(
-        QStringLiteral("refuse"),
-        QStringLiteral("Refuse write step K (0 command, 1..N image byte, N+1 checksum)."),
-        QStringLiteral("K"));
+    const QCommandLineOption refuse(QStringLiteral("refuse-byte"),
+                                    QStringLiteral("Refuse the K-th image byte of a write (0x15)."),
+                                    QStringLiteral("K"));
+    const QCommandLineOption rejectRecord(
+        QStringLiteral("reject-record"),
+        QStringLiteral("Firmware loader: refuse record K so many times, then accept it."),
+        QStringLiteral("K:TIMES"));
+    const QCommandLineOption silentAfter(
+        QStringLiteral("silent-after-record"),
+        QStringLiteral("Firmware loader: answer no record after the K-th."), QStringLiteral("K"));
     const QCommandLineOption pace(
         QStringLiteral("pace"), QStringLiteral("Take and give bytes at the speed of 57600 baud."));
-    parser.addOptions({type, image, link, silent, identity, noName, badChecksum, refuse, pace});
+    parser.addOptions({type, image, link, silent, identity, noName, badChecksum, refuse, pace,
+                       rejectRecord, silentAfter});
     parser.process(app);
 
     bool ok = false;
@@ -70,7 +88,18 @@ int main(int argc, char* argv[]) {
         if (!device.withDevice([&](sim::SimDevice& d) { return d.setImage(file.readAll()); }))
             return fail(QStringLiteral("%1 is no image of type %2").arg(file.fileName()).arg(code));
     }
+    sim::LoaderOptions loader;
+    if (parser.isSet(rejectRecord)) {
+        const QStringList parts = parser.value(rejectRecord).split(QLatin1Char(':'));
+        if (parts.size() != 2)
+            return fail(QStringLiteral("--reject-record takes K:TIMES"));
+        loader.faults.rejectRecord = parts[0].toInt();
+        loader.faults.rejectTimes = parts[1].toInt();
+    }
+    if (parser.isSet(silentAfter))
+        loader.faults.silentAfterRecord = parser.value(silentAfter).toInt();
     device.withDevice([&](sim::SimDevice& d) {
+        sim::installFirmwareLoader(d, loader);
         sim::SimFaults& f = d.faults();
         f.silent = parser.isSet(silent);
         if (parser.isSet(identity))
@@ -91,6 +120,18 @@ int main(int argc, char* argv[]) {
 
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
-    device.run(stopRequested);
+    device.start();
+    // A programmed image goes back into the image file, as the device keeps it.
+    int written = 0;
+    while (!stopRequested) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (!parser.isSet(image))
+            continue;
+        const auto [count, stored] = device.withDevice(
+            [](sim::SimDevice& d) { return std::make_pair(d.writesCompleted(), d.image()); });
+        if (count != written && saveImage(parser.value(image), stored))
+            written = count;
+    }
+    device.stop();
     return 0;
 }
