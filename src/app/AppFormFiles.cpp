@@ -1,16 +1,9 @@
 // Configuration files: the working image of the current family, byte for byte.
 #include "AppForm.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "model/ConfigFile.h"
 
 namespace talvaro {
-namespace {
-
-const QString FileErrorCaption = QStringLiteral("Fehler bei Dateizugriff");
-const QString Failed = QStringLiteral("Fehler!");
-
-} // namespace
 
 bool TAppForm::askToSave(const QString& question) {
     if (!m_document.isModified())
@@ -43,25 +36,10 @@ void TAppForm::openConfiguration() {
                                                     m_document.configFilter, m_document.configExt});
     if (path.isEmpty())
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_dialogs.showMessageBox(MessageIcon::Critical, file.errorString());
+    const std::optional<QByteArray> bytes = readConfigurationFile(path, length, m_dialogs);
+    if (!bytes)
         return;
-    }
-    const QByteArray bytes = file.read(length);
-    const bool readFailed = file.error() != QFileDevice::NoError;
-    file.close();
-    if (readFailed) {
-        m_dialogs.showMessage(MessageDialog::Error, FileErrorCaption,
-                              {Failed, QStringLiteral("Die Datei konnte nicht geöffnet werden.")});
-        return;
-    }
-    if (bytes.size() < length) {
-        m_dialogs.showMessage(MessageDialog::Error, FileErrorCaption,
-                              {Failed, QStringLiteral("Die Datei ist keine Konfigurationsdatei!")});
-        return;
-    }
-    m_images.working(m_document.deviceType()) = bytes;
+    m_images.working(m_document.deviceType()) = *bytes;
     m_model.decodeImage(m_images);
     updateTitle();
     m_document.filePath = path;
@@ -72,19 +50,13 @@ void TAppForm::openConfiguration() {
 
 // Writes the editor's image so that a failure leaves any earlier file as it was.
 bool TAppForm::writeImage(const QString& path, const QString& failureLine) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        m_dialogs.showMessageBox(MessageIcon::Critical, file.errorString());
-        return false;
-    }
-    m_model.encodeImage(m_images);
-    const QByteArray& image = m_images.working(m_document.deviceType());
-    if (file.write(image) != image.size() || !file.commit()) {
-        file.cancelWriting();
-        m_dialogs.showMessage(MessageDialog::Error, FileErrorCaption, {Failed, failureLine});
-        return false;
-    }
-    return true;
+    return writeConfigurationFile(
+        path,
+        [this] {
+            m_model.encodeImage(m_images);
+            return m_images.working(m_document.deviceType());
+        },
+        failureLine, m_dialogs);
 }
 
 int TAppForm::saveConfiguration() {
@@ -93,7 +65,7 @@ int TAppForm::saveConfiguration() {
     // Asked to save, the user did not agree to lose the work by cancelling the name.
     if (m_document.untitled)
         return saveAs() == SaveOutcome::Saved ? 0 : -1;
-    if (!writeImage(m_document.filePath, QStringLiteral("Die Datei konnte nicht geöffnet werden.")))
+    if (!writeImage(m_document.filePath, SaveFailedLine))
         return -1;
     updateTitle();
     return 0;
@@ -109,7 +81,7 @@ TAppForm::SaveOutcome TAppForm::saveAs() {
     if (path.isEmpty())
         return SaveOutcome::Cancelled;
     m_document.filePath = path;
-    if (!writeImage(path, QStringLiteral("Die Datei konnte nicht geöffnet oder angelegt werden.")))
+    if (!writeImage(path, SaveAsFailedLine))
         return SaveOutcome::Failed;
     m_document.untitled = false;
     updateTitle();
