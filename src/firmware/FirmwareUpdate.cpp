@@ -167,6 +167,9 @@ bool FirmwareUpdate::runUpdate() {
     TransferHooks hooks;
     hooks.progress = [this](int percent) { m_view->setProgress(percent); };
     const bool done = transferFirmware(m_checkedFile, m_portName, m_dialogs, hooks, m_timings);
+    // Progress is reported before each record; a finished transfer is a full bar.
+    if (done)
+        m_view->setProgress(100);
     if (done)
         m_dialogs.showMessage(
             MessageDialog::Ergebnis, QStringLiteral("Neue Firmware"),
