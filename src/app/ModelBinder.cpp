@@ -26,11 +26,11 @@ ModelBinder::ModelBinder(ConfigModel& model, const EditorPages& pages, QObject* 
 
 void ModelBinder::connectControl(const QString& name, QWidget* widget) {
     if (auto* spin = qobject_cast<SpinEdit*>(widget)) {
-        if (const auto spec = m_model.numberSpec(name)) {
-            spin->setDecimals(spec->decimals);
-            spin->setRange(spec->minimum, spec->maximum);
-            spin->setSingleStep(spec->step);
-            spin->setSuffix(spec->suffix);
+        if (const auto limits = m_model.numberSpec(name)) {
+            spin->setDecimals(limits->decimals);
+            spin->setRange(limits->minimum, limits->maximum);
+            spin->setSingleStep(limits->step);
+            spin->setSuffix(limits->suffix);
         }
         connect(spin, &QDoubleSpinBox::valueChanged, this, [this, name](double value) {
             m_model.setValue(name, value);

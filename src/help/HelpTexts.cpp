@@ -470,9 +470,9 @@ QList<HelpLine> helpTopicLines(int topic, DeviceType type) {
     if (topic < 0 || topic > HighestHelpTopic)
         return lines;
     const TypeMask bit = static_cast<TypeMask>(1u << (isDefinedDeviceType(type) ? type : 0));
-    for (const LineSpec& spec : Topics[static_cast<std::size_t>(topic)])
-        if (spec.types & bit)
-            lines.append({QString::fromUtf8(spec.text), spec.bold});
+    for (const LineSpec& limits : Topics[static_cast<std::size_t>(topic)])
+        if (limits.types & bit)
+            lines.append({QString::fromUtf8(limits.text), limits.bold});
     return lines;
 }
 

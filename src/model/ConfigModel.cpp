@@ -15,9 +15,9 @@ const ControlState& unknownState() {
     return none;
 }
 
-double clampToField(const NumberFieldSpec& spec, double value) {
-    const double scale = std::pow(10.0, spec.decimals);
-    return qBound(spec.minimum, std::round(value * scale) / scale, spec.maximum);
+double clampToField(const NumberFieldSpec& limits, double value) {
+    const double scale = std::pow(10.0, limits.decimals);
+    return qBound(limits.minimum, std::round(value * scale) / scale, limits.maximum);
 }
 
 } // namespace
@@ -50,7 +50,7 @@ const ControlState& ConfigModel::state(const QString& name) const {
 
 std::optional<NumberFieldSpec> ConfigModel::numberSpec(const QString& name) const {
     const Control* c = find(name);
-    return c ? c->spec : std::nullopt;
+    return c ? c->limits : std::nullopt;
 }
 
 QString ConfigModel::radioGroup(const QString& name) const {
@@ -112,9 +112,9 @@ void ConfigModel::setChecked(const QString& name, bool checked) {
 
 void ConfigModel::setValue(const QString& name, double value) {
     Control* c = find(name);
-    if (!c || !c->spec || std::isnan(value))
+    if (!c || !c->limits || std::isnan(value))
         return;
-    const double clamped = clampToField(*c->spec, value);
+    const double clamped = clampToField(*c->limits, value);
     if (c->state.value == clamped)
         return;
     c->state.value = clamped;

@@ -97,7 +97,7 @@ private:
         QString group; // radios only
         ControlState state;
         ControlState design; // as the form starts; the defaults start from it
-        std::optional<NumberFieldSpec> spec;
+        std::optional<NumberFieldSpec> limits;
         Rule rule = nullptr; // runs after a real change (radios: when selected)
         int ruleArgument = 0;
     };

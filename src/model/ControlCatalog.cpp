@@ -28,7 +28,7 @@ constexpr std::array<RadioPair, 6> SystemChoices{{
 
 struct NumberField {
     const char* name;
-    NumberFieldSpec spec;
+    NumberFieldSpec limits;
     double formValue;
 };
 
@@ -76,7 +76,7 @@ void ConfigModel::buildControls() {
     for (const NumberField& f : numberFields()) {
         Control c;
         c.type = ControlType::Number;
-        c.spec = f.spec;
+        c.limits = f.limits;
         c.state.value = f.formValue;
         c.rule = &ConfigModel::markOnly;
         addControl(QLatin1String(f.name), c);

@@ -8,11 +8,11 @@ namespace talvaro {
 
 QString displayedText(const ConfigModel& model, const QString& name) {
     const ControlState& state = model.state(name);
-    const auto spec = model.numberSpec(name);
-    if (!spec)
+    const auto limits = model.numberSpec(name);
+    if (!limits)
         return state.text;
     static const QLocale german(QLocale::German, QLocale::Germany);
-    return german.toString(state.value, 'f', spec->decimals) + spec->suffix;
+    return german.toString(state.value, 'f', limits->decimals) + limits->suffix;
 }
 
 ReportInput reportInputFromModel(const ConfigModel& model, DeviceType type) {

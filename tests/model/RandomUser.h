@@ -25,9 +25,9 @@ public:
         }
         const QString name = usable[m_random.bounded(int(usable.size()))];
         const talvaro::ControlState& s = m_model.state(name);
-        if (const auto spec = m_model.numberSpec(name)) {
-            const int steps = qRound((spec->maximum - spec->minimum) / spec->step);
-            const double value = spec->minimum + m_random.bounded(steps + 1) * spec->step;
+        if (const auto limits = m_model.numberSpec(name)) {
+            const int steps = qRound((limits->maximum - limits->minimum) / limits->step);
+            const double value = limits->minimum + m_random.bounded(steps + 1) * limits->step;
             log(name, QString::number(value));
             m_model.setValue(name, value);
         } else if (name == QLatin1String("LMDEditFernsteuerungPin")) {

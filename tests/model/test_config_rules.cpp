@@ -391,9 +391,9 @@ void TestConfigRules::numberFieldsClamp() {
     f.model.setValue(field, input);
     QCOMPARE(f.value(field), expected);
 
-    const std::optional<NumberFieldSpec> spec = f.model.numberSpec(field);
-    QVERIFY(spec);
-    QVERIFY(f.value(field) >= spec->minimum && f.value(field) <= spec->maximum);
+    const std::optional<NumberFieldSpec> limits = f.model.numberSpec(field);
+    QVERIFY(limits);
+    QVERIFY(f.value(field) >= limits->minimum && f.value(field) <= limits->maximum);
 }
 
 void TestConfigRules::pinFieldTakesFourDigits_data() {
