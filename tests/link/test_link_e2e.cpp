@@ -66,6 +66,8 @@ class TestLinkEndToEnd : public QObject {
     Q_OBJECT
 private slots:
     void searchFindsSiblingOnSecondPortAndReads();
+    void searchSkipsOtherFamilyAndFindsFourthPort();
+    void deviceKilledDuringWrite();
     void programOnKnownPort();
     void factoryResetWritesDefaults();
     void deviceFaultsEndInErrors_data();
@@ -94,6 +96,46 @@ void TestLinkEndToEnd::searchFindsSiblingOnSecondPortAndReads() {
     const QByteArray commands =
         bench.device(2).withDevice([](sim::SimDevice& d) { return d.commandsReceived(); });
     QCOMPARE(commands, QByteArray("T\rT\rC\rV\rR0000,4c\r"));
+}
+
+// COM1 silent, COM2 a four-extension model (not ours while a six-extension type is
+// edited), COM3 without a port, COM4 a Quenta 26.
+void TestLinkEndToEnd::searchSkipsOtherFamilyAndFindsFourthPort() {
+    Bench bench(5, {0, 2, 6});
+    bench.device(1).withDevice([](sim::SimDevice& d) { d.faults().silent = true; });
+    qputenv("TALVARO_PORTS", (bench.device(1).slavePath() + ',' + bench.device(2).slavePath() +
+                              ",," + bench.device(3).slavePath())
+                                 .toLocal8Bit());
+    bench.start();
+    bench.dialogs.expect(QStringLiteral("SuchenDlg"), DialogResult::Cancel);
+    bench.dialogs.expect(QStringLiteral("ErgebnisDialog"), DialogResult::Ok);
+    bench.session.search().startSearch(ExchangeOperation::Read);
+    QVERIFY(bench.finished(8000));
+    QCOMPARE(bench.dialogs.portLabels,
+             (QStringList{"", "Suche an COM1", "Suche an COM2", "Suche an COM4"}));
+    QCOMPARE(bench.session.record().portInUse, quint16(4));
+    QCOMPARE(bench.host.doc.deviceType(), DeviceType(6));
+    QCOMPARE(bench.host.buffers.sixWorking, bench.deviceImage(3));
+    // The four-extension device was asked who it is, and nothing more.
+    QCOMPARE(bench.device(2).withDevice([](sim::SimDevice& d) { return d.commandsReceived(); }),
+             QByteArray("T\rT\r"));
+}
+
+// The simulator dies halfway through programming: the time-out error, no hang, no crash.
+void TestLinkEndToEnd::deviceKilledDuringWrite() {
+    Bench bench(6, {6});
+    bench.device(1).setWireRate(4800); // slow enough to be stopped halfway
+    bench.start();
+    QVERIFY(bench.connectedOn(1));
+    bench.host.editorImage = QByteArray(76, '\x42');
+    bench.dialogs.expect(ErrorDialog, DialogResult::Ok);
+    bench.session.commands().UpDownloadExecute(ExchangeOperation::Program);
+    QTest::qWait(60);
+    QVERIFY(bench.dialogs.transferShowing);
+    bench.devices_[0].reset(); // both ends of its pseudo-terminal close
+    QVERIFY(bench.finished());
+    QCOMPARE(bench.dialogs.shown.last().caption, QStringLiteral("Timeout-Fehler"));
+    QVERIFY(!bench.dialogs.transferShowing);
 }
 
 void TestLinkEndToEnd::programOnKnownPort() {
