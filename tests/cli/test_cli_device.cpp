@@ -2,50 +2,17 @@
 // factory reset and the port list, each through the real serial port.
 #include "CliRunner.h"
 #include "LoaderHandler.h"
-#include "PtyDevice.h"
+#include "SimulatedPorts.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
-#include <vector>
 
 using namespace talvaro;
 
 namespace {
 
 // Simulated devices on COM1, COM2, ... in the order given, each in its own thread.
-struct Devices {
-    Devices(std::initializer_list<DeviceType> types) {
-        for (const DeviceType type : types) {
-            auto device = std::make_unique<sim::PtyDevice>(type);
-            if (!device->open())
-                qFatal("no pty: %s", qPrintable(device->errorText()));
-            paths << device->slavePath();
-            list.push_back(std::move(device));
-        }
-    }
-    ~Devices() {
-        for (auto& d : list)
-            d->stop();
-    }
-    void start() {
-        for (auto& d : list)
-            d->start();
-    }
-    QString ports() const { return paths.join(QLatin1Char(',')); }
-    sim::PtyDevice& at(int com) { return *list.at(com - 1); }
-    QByteArray image(int com) {
-        return at(com).withDevice([](sim::SimDevice& d) { return d.image(); });
-    }
-    int writes(int com) {
-        return at(com).withDevice([](sim::SimDevice& d) { return d.writesCompleted(); });
-    }
-
-    QStringList paths;
-    std::vector<std::unique_ptr<sim::PtyDevice>> list;
-};
 
 } // namespace
 
@@ -94,10 +61,10 @@ private:
 };
 
 void TestCliDevice::readFindsSiblingOnSecondPort() {
-    Devices devices{0, 7}; // a four-extension device is no device while type 5 is edited
+    SimulatedPorts devices{0, 7}; // a four-extension device is no device while type 5 is edited
     devices.start();
     const CliResult result =
-        runCli({"read", "--type", "5", "-o", path("read.tkx")}, devices.ports());
+        runCli({"read", "--type", "5", "-o", path("read.tkx")}, devices.portList());
     QCOMPARE(result.status, 0);
     QCOMPARE(fileBytes(path("read.tkx")), devices.image(2));
     QCOMPARE(result.out, QStringLiteral("TK Quenta 26x - Firmware 2.04\nCOM2 (%1)\n"
@@ -107,11 +74,11 @@ void TestCliDevice::readFindsSiblingOnSecondPort() {
 }
 
 void TestCliDevice::readOnlyOnTheGivenPort() {
-    Devices devices{5, 5};
+    SimulatedPorts devices{5, 5};
     devices.at(2).withDevice([](sim::SimDevice& d) { d.setImage(QByteArray(76, '\x11')); });
     devices.start();
-    const CliResult byNumber =
-        runCli({"read", "--type", "5", "--port", "COM2", "-o", path("com2.tkx")}, devices.ports());
+    const CliResult byNumber = runCli(
+        {"read", "--type", "5", "--port", "COM2", "-o", path("com2.tkx")}, devices.portList());
     QCOMPARE(byNumber.status, 0);
     QCOMPARE(fileBytes(path("com2.tkx")), QByteArray(76, '\x11'));
     QVERIFY(!byNumber.err.contains("COM1"));
@@ -122,17 +89,17 @@ void TestCliDevice::readOnlyOnTheGivenPort() {
     QCOMPARE(fileBytes(path("path.tkx")), devices.image(1));
 
     const CliResult none =
-        runCli({"read", "--type", "5", "--port", "COM3", "-o", path("x.tkx")}, devices.ports());
+        runCli({"read", "--type", "5", "--port", "COM3", "-o", path("x.tkx")}, devices.portList());
     QCOMPARE(none.status, 1);
     QVERIFY(!QFile::exists(path("x.tkx")));
 }
 
 void TestCliDevice::readWithoutDeviceFails() {
-    Devices devices{5};
+    SimulatedPorts devices{5};
     devices.at(1).withDevice([](sim::SimDevice& d) { d.faults().silent = true; });
     devices.start();
     const CliResult result =
-        runCli({"read", "--type", "5", "-o", path("none.tkx")}, devices.ports());
+        runCli({"read", "--type", "5", "-o", path("none.tkx")}, devices.portList());
     QCOMPARE(result.status, 1);
     QVERIFY(result.err.contains("Es wurde keine Telefonanlage gefunden."));
     QVERIFY(result.out.isEmpty());
@@ -140,12 +107,13 @@ void TestCliDevice::readWithoutDeviceFails() {
 }
 
 void TestCliDevice::programWithBackupAndVerify() {
-    Devices devices{6};
+    SimulatedPorts devices{6};
     devices.start();
     const QByteArray before = devices.image(1);
     const QString file = makeFile(6, "six.tkx");
-    const CliResult result = runCli(
-        {"program", file, "--type", "6", "--backup", path("old.tkx"), "--verify"}, devices.ports());
+    const CliResult result =
+        runCli({"program", file, "--type", "6", "--backup", path("old.tkx"), "--verify"},
+               devices.portList());
     QCOMPARE(result.status, 0);
     QCOMPARE(devices.image(1), encodedFile(6, file));
     QCOMPARE(fileBytes(path("old.tkx")), before);
@@ -155,10 +123,10 @@ void TestCliDevice::programWithBackupAndVerify() {
 }
 
 void TestCliDevice::programSiblingWritesTheFileNotDefaults() {
-    Devices devices{7};
+    SimulatedPorts devices{7};
     devices.start();
     const QString file = makeFile(6, "six.tkx");
-    const CliResult result = runCli({"program", file, "--type", "6"}, devices.ports());
+    const CliResult result = runCli({"program", file, "--type", "6"}, devices.portList());
     QCOMPARE(result.status, 0);
     ReferenceEditor defaults(7);
     defaults.host.newConfiguration();
@@ -183,12 +151,13 @@ void TestCliDevice::programRefusals() {
     QFETCH(bool, ringsExternally);
     QFETCH(int, refuseStep);
     QFETCH(QString, message);
-    Devices devices{5};
+    SimulatedPorts devices{5};
     devices.at(1).withDevice([&](sim::SimDevice& d) { d.faults().refuseWriteStep = refuseStep; });
     devices.start();
     const QByteArray before = devices.image(1);
     const QString file = makeFile(5, "five.tkx", ringsExternally);
-    const CliResult result = runCli({"program", file, "--type", "5", "--verify"}, devices.ports());
+    const CliResult result =
+        runCli({"program", file, "--type", "5", "--verify"}, devices.portList());
     QCOMPARE(result.status, 1);
     QVERIFY2(result.err.contains(message), qPrintable(result.err));
     QVERIFY(!result.err.contains("stimmt überein"));
@@ -197,12 +166,12 @@ void TestCliDevice::programRefusals() {
 }
 
 void TestCliDevice::verifyNoticesADifferentImage() {
-    Devices devices{5};
+    SimulatedPorts devices{5};
     devices.start();
     const QString file = makeFile(5, "five.tkx");
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TALVARO_PORTS", devices.ports());
+    env.insert("TALVARO_PORTS", devices.portList());
     process.setProcessEnvironment(env);
     process.start(TALVARO_CLI_PATH, {"program", file, "--type", "5", "--verify"});
     // The device keeps something else than it acknowledged, before it is read back.
@@ -218,15 +187,15 @@ void TestCliDevice::verifyNoticesADifferentImage() {
 }
 
 void TestCliDevice::factoryReset() {
-    Devices devices{3};
+    SimulatedPorts devices{3};
     devices.start();
     const QByteArray before = devices.image(1);
-    const CliResult refused = runCli({"reset", "--type", "3"}, devices.ports());
+    const CliResult refused = runCli({"reset", "--type", "3"}, devices.portList());
     QCOMPARE(refused.status, 1);
     QVERIFY(refused.err.contains("werkseitigen Auslieferzustand"));
     QCOMPARE(devices.image(1), before);
 
-    const CliResult reset = runCli({"reset", "--type", "3", "--yes"}, devices.ports());
+    const CliResult reset = runCli({"reset", "--type", "3", "--yes"}, devices.portList());
     QCOMPARE(reset.status, 0);
     ReferenceEditor defaults(3);
     defaults.host.newConfiguration();
@@ -234,7 +203,7 @@ void TestCliDevice::factoryReset() {
 }
 
 void TestCliDevice::portsTellWhatStandsBehindEachNumber() {
-    Devices devices{5};
+    SimulatedPorts devices{5};
     const QString ports = devices.paths[0] + ",," + path("nothing");
     const CliResult result = runCli({"ports"}, ports);
     QCOMPARE(result.status, 0);
@@ -246,14 +215,14 @@ void TestCliDevice::portsTellWhatStandsBehindEachNumber() {
 }
 
 void TestCliDevice::firmwareInstallFindsTheDeviceAgain() {
-    Devices devices{6};
+    SimulatedPorts devices{6};
     const auto loader =
         devices.at(1).withDevice([](sim::SimDevice& d) { return sim::installFirmwareLoader(d); });
     devices.start();
     const QString firmware = makeFirmware(6, "six.efw");
     // Identified as a sibling first: the firmware of the device's own type fits.
     const CliResult result =
-        runCli({"firmware", "install", firmware, "--type", "5"}, devices.ports(), 60000);
+        runCli({"firmware", "install", firmware, "--type", "5"}, devices.portList(), 60000);
     QCOMPARE(result.status, 0);
     QCOMPARE(devices.at(1).withDevice([&](sim::SimDevice&) { return loader->recordsAccepted(); }),
              3);
@@ -268,10 +237,10 @@ void TestCliDevice::firmwareInstallFindsTheDeviceAgain() {
 }
 
 void TestCliDevice::firmwareOfAnotherTypeIsRefused() {
-    Devices devices{6};
+    SimulatedPorts devices{6};
     devices.start();
     const CliResult result = runCli(
-        {"firmware", "install", makeFirmware(5, "five.efw"), "--type", "6"}, devices.ports());
+        {"firmware", "install", makeFirmware(5, "five.efw"), "--type", "6"}, devices.portList());
     QCOMPARE(result.status, 1);
     QVERIFY(result.err.contains("Gerätetyp und Typ der Firmwaredatei stimmen nicht überein!"));
     QVERIFY(!devices.at(1).withDevice([](sim::SimDevice& d) { return d.inLoader(); }));

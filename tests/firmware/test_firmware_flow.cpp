@@ -3,7 +3,7 @@
 #include "FirmwareFiles.h"
 #include "LinkFakes.h"
 #include "LoaderHandler.h"
-#include "PtyDevice.h"
+#include "SimulatedPorts.h"
 
 #include "firmware/FWDlg.h"
 #include "firmware/FirmwareUpdate.h"
@@ -16,9 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <memory>
-#include <vector>
 
 using namespace talvaro;
 using namespace std::chrono_literals;
@@ -48,18 +45,10 @@ struct FlowDialogs : RecordingDialogs {
 
 // Devices on COM1, COM2, ..., the window's link, the update and its dialog.
 struct Rig {
-    explicit Rig(std::initializer_list<DeviceType> devices)
+    explicit Rig(std::initializer_list<DeviceType> types)
         : host(5), dialogs(host.calls), session(host, dialogs), firmwareHost(host.doc, session),
-          update(firmwareHost, dialogs) {
-        QStringList paths;
-        for (const DeviceType type : devices) {
-            auto device = std::make_unique<sim::PtyDevice>(type);
-            if (!device->open())
-                qFatal("no pty: %s", qPrintable(device->errorText()));
-            paths << device->slavePath();
-            this->devices.push_back(std::move(device));
-        }
-        qputenv("TALVARO_PORTS", paths.join(QLatin1Char(',')).toLocal8Bit());
+          update(firmwareHost, dialogs), devices(types) {
+        devices.assignPorts();
         host.update = &update;
         dialogs.firmwareDialog = &dlg;
         dlg.setController(&update);
@@ -77,16 +66,13 @@ struct Rig {
         sim::LoaderOptions options;
         options.faults = faults;
         options.restartAfter = 180ms;
-        return devices.at(com - 1)->withDevice(
+        return devices.at(com).withDevice(
             [&](sim::SimDevice& d) { return sim::installFirmwareLoader(d, options); });
     }
     template <typename F> auto withLoader(int com, F f) {
-        return devices.at(com - 1)->withDevice([&](sim::SimDevice&) { return f(); });
+        return devices.at(com).withDevice([&](sim::SimDevice&) { return f(); });
     }
-    void start() {
-        for (auto& d : devices)
-            d->start();
-    }
+    void start() { devices.start(); }
     // Runs the event loop until the dialog has closed and the script is used up.
     bool finished(int timeoutMs = 20000) {
         QElapsedTimer clock;
@@ -102,7 +88,7 @@ struct Rig {
     SessionFirmwareHost firmwareHost;
     FirmwareUpdate update;
     TFirmwareDlg dlg;
-    std::vector<std::unique_ptr<sim::PtyDevice>> devices;
+    SimulatedPorts devices;
 };
 
 // The byte stream of a firmware file, as the loader should receive it.

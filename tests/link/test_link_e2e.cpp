@@ -1,15 +1,12 @@
 // The whole link, real serial port included, against simulated devices on pseudo-terminals.
 #include "LinkFakes.h"
-#include "PtyDevice.h"
+#include "SimulatedPorts.h"
 #include "link/LinkSession.h"
 
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
-#include <vector>
 
 using namespace talvaro;
 
@@ -18,22 +15,11 @@ namespace {
 // Devices on COM1, COM2, ... in the order given, each answering in its own thread.
 struct Bench {
     explicit Bench(DeviceType edited, std::initializer_list<DeviceType> devices)
-        : host(edited), dialogs(host.calls), session(host, dialogs) {
-        QStringList paths;
-        for (const DeviceType type : devices) {
-            auto device = std::make_unique<sim::PtyDevice>(type);
-            if (!device->open())
-                qFatal("no pty: %s", qPrintable(device->errorText()));
-            paths << device->slavePath();
-            devices_.push_back(std::move(device));
-        }
-        qputenv("TALVARO_PORTS", paths.join(QLatin1Char(',')).toLocal8Bit());
+        : host(edited), dialogs(host.calls), session(host, dialogs), sims(devices) {
+        sims.assignPorts();
     }
-    sim::PtyDevice& device(int com) { return *devices_.at(com - 1); }
-    void start() {
-        for (auto& d : devices_)
-            d->start();
-    }
+    sim::PtyDevice& device(int com) { return sims.at(com); }
+    void start() { sims.start(); }
     // As after an earlier search: the device on COM<n> is known and its port open.
     bool connectedOn(quint16 com) {
         session.record().portInUse = com;
@@ -48,14 +34,12 @@ struct Bench {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
         return dialogs.allAnswered() && !session.DataPacket1().isArmed();
     }
-    QByteArray deviceImage(int com) {
-        return device(com).withDevice([](sim::SimDevice& d) { return d.image(); });
-    }
+    QByteArray deviceImage(int com) { return sims.image(com); }
 
     FakeHost host;
     RecordingDialogs dialogs;
     LinkSession session;
-    std::vector<std::unique_ptr<sim::PtyDevice>> devices_;
+    SimulatedPorts sims;
 };
 
 const QString ErrorDialog = QStringLiteral("ErrorDialog");
@@ -132,7 +116,7 @@ void TestLinkEndToEnd::deviceKilledDuringWrite() {
     bench.session.commands().UpDownloadExecute(ExchangeOperation::Program);
     QTest::qWait(60);
     QVERIFY(bench.dialogs.transferShowing);
-    bench.devices_[0].reset(); // both ends of its pseudo-terminal close
+    bench.sims.kill(1);
     QVERIFY(bench.finished());
     QCOMPARE(bench.dialogs.shown.last().caption, QStringLiteral("Timeout-Fehler"));
     QVERIFY(!bench.dialogs.transferShowing);
