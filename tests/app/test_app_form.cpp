@@ -17,8 +17,7 @@ private slots:
     void storedSettingsAreUsed();
     void twoEditsGiveOneMark();
     void closeQueryAnswers();
-    void closeSavesUntitledThroughSaveAs();
-    void closeStaysOpenWhenSavingFails();
+    void closeAnsweredYesSavesFirst();
     void closeWritesTheFolderOfTheFile();
     void firstShowingHappensOnce();
     void menuHasEveryCommand();
@@ -98,7 +97,7 @@ void TestAppForm::closeQueryAnswers() {
     QVERIFY(dialogs.allAnswered());
 }
 
-void TestAppForm::closeSavesUntitledThroughSaveAs() {
+void TestAppForm::closeAnsweredYesSavesFirst() {
     SettingsSandbox sandbox;
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
@@ -124,22 +123,18 @@ void TestAppForm::closeSavesUntitledThroughSaveAs() {
         QCOMPARE(QFileInfo(path).size(), 76);
         QCOMPARE(form.document().workDir, dir.path() + "/");
     }
-    QVERIFY(dialogs.allAnswered());
-}
-
-void TestAppForm::closeStaysOpenWhenSavingFails() {
-    SettingsSandbox sandbox;
-    QTemporaryDir dir;
-    ScriptedDialogs dialogs;
-    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
-    form.show();
-    form.markModified();
-    dialogs.expect("HinweisBox", DialogResult::Yes);
-    dialogs.expect("SaveDialog", DialogResult::Ok, dir.filePath("fehlt/anlage.tkx"));
-    dialogs.expect("MessageBox", DialogResult::Ok);
-    QVERIFY(!form.close());
-    QVERIFY(form.document().isModified());
-    QVERIFY(form.windowTitle().endsWith("*"));
+    {
+        // A save that fails keeps the window open and the changes marked.
+        TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+        form.show();
+        form.markModified();
+        dialogs.expect("HinweisBox", DialogResult::Yes);
+        dialogs.expect("SaveDialog", DialogResult::Ok, dir.filePath("fehlt/anlage.tkx"));
+        dialogs.expect("MessageBox", DialogResult::Ok);
+        QVERIFY(!form.close());
+        QVERIFY(form.document().isModified());
+        QVERIFY(form.windowTitle().endsWith("*"));
+    }
     QVERIFY(dialogs.allAnswered());
 }
 

@@ -1,6 +1,6 @@
-#include "PtyDevice.h"
 #include "ScriptedDialogs.h"
 #include "SettingsSandbox.h"
+#include "SimulatedPorts.h"
 #include "app/AppForm.h"
 #include "link/LinkSession.h"
 
@@ -20,21 +20,19 @@ private slots:
     void programmingASiblingKeepsTheEdits();
 
 private:
-    std::unique_ptr<sim::PtyDevice> m_device;
+    std::unique_ptr<SimulatedPorts> m_device; // a Quenta 26 on COM1
 };
 
 void TestWindowLink::initTestCase() {
-    m_device = std::make_unique<sim::PtyDevice>(6);
-    QVERIFY2(m_device->open(), qPrintable(m_device->errorText()));
+    m_device = std::make_unique<SimulatedPorts>(std::initializer_list<DeviceType>{6});
     m_device->start();
-    qputenv("TALVARO_PORTS", m_device->slavePath().toLocal8Bit());
+    m_device->assignPorts();
 }
 
 void TestWindowLink::firstShowingFindsReadsAndProgramsTheDevice() {
     SettingsSandbox sandbox;
     SettingsSandbox::write(sandbox.systemFile(), "[General]\nCOM=0\n");
-    const QByteArray deviceImage =
-        m_device->withDevice([](sim::SimDevice& d) { return d.image(); });
+    const QByteArray deviceImage = m_device->image(1);
     ScriptedDialogs dialogs;
     dialogs.expect("SuchenDlg", DialogResult::Cancel);
     dialogs.expect("ErgebnisDialog", DialogResult::Ok);
@@ -59,7 +57,7 @@ void TestWindowLink::firstShowingFindsReadsAndProgramsTheDevice() {
         QTRY_VERIFY(dialogs.allAnswered());
         QVERIFY(form.isEnabled());
         const QByteArray sent = form.images().working(6);
-        QCOMPARE(m_device->withDevice([](sim::SimDevice& d) { return d.image(); }), sent);
+        QCOMPARE(m_device->image(1), sent);
         QVERIFY(sent != deviceImage);
         form.document().clearModified();
         QVERIFY(form.close());
@@ -90,8 +88,7 @@ void TestWindowLink::factoryResetProgramsTheDefaults() {
     ImageBuffers expected = form.images();
     defaults.applyFactoryDefaults();
     defaults.encodeImage(expected);
-    QCOMPARE(m_device->withDevice([](sim::SimDevice& d) { return d.image(); }),
-             expected.working(6));
+    QCOMPARE(m_device->image(1), expected.working(6));
     form.document().clearModified();
 }
 
@@ -112,8 +109,7 @@ void TestWindowLink::programmingASiblingKeepsTheEdits() {
     QCOMPARE(form.document().deviceType(), 6u);
     QVERIFY(form.model().state("RBnab23").checked);
     QCOMPARE(form.model().state("LMDSpinEditAnzahlRufe").value, 7.0);
-    QCOMPARE(m_device->withDevice([](sim::SimDevice& d) { return d.image(); }),
-             form.images().working(6));
+    QCOMPARE(m_device->image(1), form.images().working(6));
     form.document().clearModified();
 }
 
