@@ -1,7 +1,8 @@
-// bench_link: how fast the program reads and programs a telephone system. A 76-byte
-// image is programmed into the simulator and read back, again and again, over a pty
-// as fast as it goes and then at the pace of a 57600-baud line; the medians are
-// printed beside the time the bytes alone need on such a line.
+// bench_link: how fast a configuration travels to a telephone system and back. One round
+// trip programs a 76-byte image into the simulator over a pty, reads it back and compares
+// it with what was sent; it runs as fast as the pty allows and then at the pace of a
+// 57600-baud line, beside the time the bytes alone need on such a line.
+#include "BenchStats.h"
 #include "DeviceSession.h"
 #include "PtyDevice.h"
 
@@ -9,7 +10,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include <algorithm>
+#include <optional>
 #include <vector>
 
 using namespace talvaro;
@@ -19,19 +20,31 @@ namespace {
 constexpr int Baud = 57600;
 constexpr double ByteMs = 10.0 * 1000.0 / Baud; // start, 8 data, stop bit
 
-struct Medians {
-    double program = 0;
-    double read = 0;
+struct Samples {
+    std::vector<double> roundTrip, program, read;
 };
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+// Bytes on the line, one after the other: programming waits for an ACK after the command,
+// after every image byte and after the checksum; reading sends the command and receives
+// image and checksum.
+struct WireBytes {
+    int program = 0;
+    int read = 0;
+    int programSteps = 0; // command, image bytes, checksum
+};
+
+WireBytes wireBytes(const Document& document) {
+    const int image = int(document.readPacketSize) - 1;
+    return {int(document.writeCommand.size()) + (image + 1) + (image + 2),
+            int(document.readCommand.size()) + int(document.readPacketSize), image + 2};
 }
 
-// Programs and reads `runs` times on a device found once by the search.
-std::optional<Medians> measure(int baud, int runs, QTextStream& report) {
+QString ms(double value) {
+    return QString::number(value, 'f', 2);
+}
+
+// Runs `runs` round trips on a device found once by the search (not timed).
+std::optional<Samples> measure(int baud, int runs, WireBytes& wire, QTextStream& report) {
     sim::PtyDevice device(DefaultDeviceType);
     device.setWireRate(baud);
     if (!device.open()) {
@@ -52,25 +65,40 @@ std::optional<Medians> measure(int baud, int runs, QTextStream& report) {
         report << "no device: " << messages << Qt::endl;
         return std::nullopt;
     }
+    wire = wireBytes(host.document());
 
-    std::vector<double> programs, reads;
+    Samples samples;
     QElapsedTimer clock;
     for (int i = 0; i < runs; ++i) {
         // A different image each time, so every run really changes the device.
         host.model().setValue(QStringLiteral("LMDSpinEditAnzahlRufe"), i % 10);
         clock.start();
         const bool programmed = session.program();
-        programs.push_back(clock.nsecsElapsed() / 1e6);
-        clock.start();
+        const double programMs = clock.nsecsElapsed() / 1e6;
+        const QByteArray sent = host.workingImage();
         const bool read = session.read();
-        reads.push_back(clock.nsecsElapsed() / 1e6);
-        if (!programmed || !read) {
-            report << "run " << i << " failed: " << messages << Qt::endl;
+        const bool same =
+            sent == host.workingImage() &&
+            sent == device.withDevice([](const sim::SimDevice& d) { return d.image(); });
+        const double totalMs = clock.nsecsElapsed() / 1e6;
+        if (!programmed || !read || !same) {
+            report << "run " << i << (same ? " failed: " : " read back a different image: ")
+                   << messages << Qt::endl;
             return std::nullopt;
         }
+        samples.roundTrip.push_back(totalMs);
+        samples.program.push_back(programMs);
+        samples.read.push_back(totalMs - programMs);
     }
     device.stop();
-    return Medians{median(programs), median(reads)};
+    return samples;
+}
+
+void printRow(QTextStream& out, const QString& name, const Samples& s, const QString& wire) {
+    out << qSetFieldWidth(16) << Qt::left << name << qSetFieldWidth(9) << Qt::right
+        << ms(bench::median(s.roundTrip)) << ms(bench::percentile90(s.roundTrip))
+        << ms(bench::median(s.program)) << ms(bench::median(s.read)) << wire << qSetFieldWidth(0)
+        << "\n";
 }
 
 } // namespace
@@ -78,41 +106,42 @@ std::optional<Medians> measure(int baud, int runs, QTextStream& report) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Programs and reads a simulated device; prints the median times."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Programs a simulated device, reads it back and compares; prints median and p90."));
     parser.addHelpOption();
-    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Repetitions."),
+    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Round trips."),
                                         QStringLiteral("N"), QStringLiteral("50"));
     parser.addOption(runsOption);
     parser.process(app);
     const int runs = std::max(1, parser.value(runsOption).toInt());
 
     QTextStream out(stdout);
-    // Program: the write command (9 bytes), 76 image bytes and the checksum out, 78 ACKs
-    // back, one step after the other. Read: the read command (9 bytes) out, 77 bytes back.
-    const double programWire = (9 + 76 + 1 + 78) * ByteMs;
-    const double readWire = (9 + 77) * ByteMs;
-
-    const auto unpaced = measure(0, runs, out);
+    WireBytes wire;
+    const auto unpaced = measure(0, runs, wire, out);
     if (!unpaced)
         return 1;
-    out << QStringLiteral("unpaced pty, %1 runs: program %2 ms, read %3 ms (medians)\n")
-               .arg(runs)
-               .arg(unpaced->program, 0, 'f', 2)
-               .arg(unpaced->read, 0, 'f', 2);
-
-    const auto paced = measure(Baud, runs, out);
+    const auto paced = measure(Baud, runs, wire, out);
     if (!paced)
         return 1;
-    out << QStringLiteral("paced %1 baud, %2 runs: program %3 ms (wire %4 ms, %5 %), "
-                          "read %6 ms (wire %7 ms, %8 %)\n")
-               .arg(Baud)
-               .arg(runs)
-               .arg(paced->program, 0, 'f', 2)
-               .arg(programWire, 0, 'f', 2)
-               .arg((paced->program / programWire - 1) * 100, 0, 'f', 1)
-               .arg(paced->read, 0, 'f', 2)
-               .arg(readWire, 0, 'f', 2)
-               .arg((paced->read / readWire - 1) * 100, 0, 'f', 1);
+
+    const double programWire = wire.program * ByteMs;
+    const double roundTripWire = (wire.program + wire.read) * ByteMs;
+    out << "round trip: program a 76-byte image, read it back, compare; " << runs
+        << " runs each, ms\n";
+    out << qSetFieldWidth(16) << Qt::left << "" << qSetFieldWidth(9) << Qt::right << "median"
+        << "p90"
+        << "program"
+        << "read"
+        << "wire" << qSetFieldWidth(0) << "\n";
+    printRow(out, QStringLiteral("unpaced pty"), *unpaced, QStringLiteral("-"));
+    printRow(out, QStringLiteral("paced %1").arg(Baud), *paced, ms(roundTripWire));
+    out << "paced round trip / wire: "
+        << QString::number(bench::median(paced->roundTrip) / roundTripWire, 'f', 2)
+        << "; programming spends "
+        << QString::number((bench::median(paced->program) - programWire) / wire.programSteps * 1000,
+                           'f', 0)
+        << " us per acknowledged byte beyond the wire (" << wire.programSteps << " steps)\n"
+        << "(program and read are medians of their own parts; wire = " << wire.program << " + "
+        << wire.read << " bytes at 10 bits each)" << Qt::endl;
     return 0;
 }
