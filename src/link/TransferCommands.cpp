@@ -52,8 +52,10 @@ void TransferCommands::startTransfer() {
         m_search.startSearch(operation);
         return;
     }
+    // Whatever the line brought while nobody asked cannot answer the command about to
+    // be sent; left in place it would be taken for the device's acknowledgement.
+    m_link.discardInput();
     if (operation == ExchangeOperation::Read) {
-        m_link.discardInput();
         m_exchange.beginRead();
         return;
     }

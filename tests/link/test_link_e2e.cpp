@@ -1,7 +1,5 @@
 // The whole link, real serial port included, against simulated devices on pseudo-terminals.
-#include "LinkFakes.h"
-#include "SimulatedPorts.h"
-#include "link/LinkSession.h"
+#include "LinkBench.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -9,42 +7,6 @@
 #include <QTest>
 
 using namespace talvaro;
-
-namespace {
-
-// Devices on COM1, COM2, ... in the order given, each answering in its own thread.
-struct Bench {
-    explicit Bench(DeviceType edited, std::initializer_list<DeviceType> devices)
-        : host(edited), dialogs(host.calls), session(host, dialogs), sims(devices) {
-        sims.assignPorts();
-    }
-    sim::PtyDevice& device(int com) { return sims.at(com); }
-    void start() { sims.start(); }
-    // As after an earlier search: the device on COM<n> is known and its port open.
-    bool connectedOn(quint16 com) {
-        session.record().portInUse = com;
-        session.ComPort1().setPortNumber(com);
-        return session.ComPort1().open();
-    }
-    bool finished(int timeoutMs = 5000) {
-        QElapsedTimer clock;
-        clock.start();
-        while ((!dialogs.allAnswered() || session.DataPacket1().isArmed()) &&
-               clock.elapsed() < timeoutMs)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-        return dialogs.allAnswered() && !session.DataPacket1().isArmed();
-    }
-    QByteArray deviceImage(int com) { return sims.image(com); }
-
-    FakeHost host;
-    RecordingDialogs dialogs;
-    LinkSession session;
-    SimulatedPorts sims;
-};
-
-const QString ErrorDialog = QStringLiteral("ErrorDialog");
-
-} // namespace
 
 class TestLinkEndToEnd : public QObject {
     Q_OBJECT
@@ -61,7 +23,7 @@ private slots:
 };
 
 void TestLinkEndToEnd::searchFindsSiblingOnSecondPortAndReads() {
-    Bench bench(5, {5, 7});
+    LinkBench bench(5, {5, 7});
     bench.device(1).withDevice([](sim::SimDevice& d) { d.faults().silent = true; });
     bench.device(2).withDevice([](sim::SimDevice& d) { d.faults().noName = true; });
     bench.start();
@@ -85,7 +47,7 @@ void TestLinkEndToEnd::searchFindsSiblingOnSecondPortAndReads() {
 // COM1 silent, COM2 a four-extension model (not ours while a six-extension type is
 // edited), COM3 without a port, COM4 a Quenta 26.
 void TestLinkEndToEnd::searchSkipsOtherFamilyAndFindsFourthPort() {
-    Bench bench(5, {0, 2, 6});
+    LinkBench bench(5, {0, 2, 6});
     bench.device(1).withDevice([](sim::SimDevice& d) { d.faults().silent = true; });
     qputenv("TALVARO_PORTS", (bench.device(1).slavePath() + ',' + bench.device(2).slavePath() +
                               ",," + bench.device(3).slavePath())
@@ -107,7 +69,7 @@ void TestLinkEndToEnd::searchSkipsOtherFamilyAndFindsFourthPort() {
 
 // The simulator dies halfway through programming: the time-out error, no hang, no crash.
 void TestLinkEndToEnd::deviceKilledDuringWrite() {
-    Bench bench(6, {6});
+    LinkBench bench(6, {6});
     bench.device(1).setWireRate(4800); // slow enough to be stopped halfway
     bench.start();
     QVERIFY(bench.connectedOn(1));
@@ -123,7 +85,7 @@ void TestLinkEndToEnd::deviceKilledDuringWrite() {
 }
 
 void TestLinkEndToEnd::programOnKnownPort() {
-    Bench bench(6, {6});
+    LinkBench bench(6, {6});
     bench.start();
     QVERIFY(bench.connectedOn(1));
     bench.host.editorImage = QByteArray(76, '\x42');
@@ -136,7 +98,7 @@ void TestLinkEndToEnd::programOnKnownPort() {
 }
 
 void TestLinkEndToEnd::factoryResetWritesDefaults() {
-    Bench bench(3, {3});
+    LinkBench bench(3, {3});
     bench.start();
     QVERIFY(bench.connectedOn(1));
     bench.dialogs.expect(QStringLiteral("Warning"), DialogResult::Yes);
@@ -168,7 +130,7 @@ void TestLinkEndToEnd::deviceFaultsEndInErrors() {
     QFETCH(QString, fault);
     QFETCH(QString, caption);
     QFETCH(QString, line);
-    Bench bench(0, {0});
+    LinkBench bench(0, {0});
     bench.device(1).withDevice([&](sim::SimDevice& d) {
         d.faults().badChecksum = fault == QLatin1String("badChecksum");
         d.faults().silent = fault == QLatin1String("silent");
@@ -190,7 +152,7 @@ void TestLinkEndToEnd::deviceFaultsEndInErrors() {
 }
 
 void TestLinkEndToEnd::loaderHandshake() {
-    Bench bench(6, {6});
+    LinkBench bench(6, {6});
     QByteArray loaderGot;
     bench.device(1).withDevice([&](sim::SimDevice& d) {
         d.setLoaderHandler([&loaderGot](const QByteArray& bytes) {

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 using namespace talvaro;
@@ -49,6 +50,7 @@ private slots:
     void bytesBeforeArmingBelongToNextRequest();
     void disarmCancelsEvenACompletedPacket();
     void inputBufferIsBounded();
+    void answersSplitAtEveryByteBoundary();
     void traceIsAppendedOnClose();
 };
 
@@ -167,6 +169,42 @@ void TestSerialLink::inputBufferIsBounded() {
     QVERIFY(line.waitPending(SerialLink::BufferSize));
     QTest::qWait(50);
     QCOMPARE(line.link.pendingInput(), SerialLink::BufferSize);
+}
+
+// However the line cuts an answer into two pieces, the matcher hands over the whole answer
+// once, and never before its last byte.
+void TestSerialLink::answersSplitAtEveryByteBoundary() {
+    Line line;
+    QVERIFY(line.link.open());
+    QSignalSpy arrivals(&line.link, &SerialLink::inputArrived);
+    auto waitFor = [](const std::function<bool()>& done) {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        return done();
+    };
+    const QByteArray text("TK\nQuenta\r26\r\n"); // a line ends at CR LF only
+    const QByteArray image = sim::SimDevice::patternImage(76) + '\x5a';
+    for (const QByteArray& answer : {text, image}) {
+        for (qsizetype cut = 1; cut < answer.size(); ++cut) {
+            line.packets.clear();
+            if (answer == text)
+                line.matcher.armForLine(12);
+            else
+                line.matcher.armForBytes(int(answer.size()), 12);
+            const qsizetype before = arrivals.size();
+            QVERIFY(line.device.send(answer.left(cut)));
+            QVERIFY(waitFor([&] { return arrivals.size() > before; }));
+            QCoreApplication::processEvents(); // an early packet would be delivered here
+            QVERIFY2(line.packets.isEmpty(), qPrintable(QString::number(cut)));
+            QVERIFY(line.device.send(answer.mid(cut)));
+            QVERIFY(waitFor([&] { return !line.packets.isEmpty(); }));
+            QCOMPARE(line.packets.size(), 1);
+            QCOMPARE(line.packets.at(0).at(0).toByteArray(), answer);
+        }
+    }
+    QCOMPARE(line.timeouts.size(), 0);
 }
 
 void TestSerialLink::traceIsAppendedOnClose() {

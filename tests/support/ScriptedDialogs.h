@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
 // Answers the program's dialogs from a script. Every dialog shown is recorded; one that
 // the script did not expect fails the running test.
 class ScriptedDialogs : public talvaro::Dialogs {
@@ -25,6 +28,9 @@ public:
     void expect(const QString& dialog, talvaro::DialogResult result, const QString& text = {});
     void expectDeviceType(talvaro::DeviceType type);
     bool allAnswered() const { return m_script.isEmpty(); }
+    // Once the script is used up, answers every further dialog with `result` instead of
+    // failing, for outcomes that depend on timing; `shown` still tells what came.
+    void answerAnyWith(talvaro::DialogResult result) { m_anyAnswer = result; }
 
     QList<Shown> shown;
     QString searchPortLabel;
@@ -63,5 +69,6 @@ private:
     Answer next(const QString& dialog, const QString& caption, const QStringList& lines);
 
     QList<Answer> m_script;
+    std::optional<talvaro::DialogResult> m_anyAnswer;
     std::function<void()> m_transferClosed;
 };

@@ -23,19 +23,6 @@ QString systemError(const char* what) {
                                         QString::fromLocal8Bit(strerror(errno)));
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
 } // namespace
 
 PtyDevice::PtyDevice(DeviceType type) : m_device(type) {}
@@ -63,6 +50,8 @@ bool PtyDevice::open() {
     cfmakeraw(&raw);
     tcsetattr(m_slave, TCSANOW, &raw);
     fcntl(m_master, F_SETFD, FD_CLOEXEC);
+    // Non-blocking, so that a reader that stopped reading cannot keep stop() waiting.
+    fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
     fcntl(m_slave, F_SETFD, FD_CLOEXEC);
     m_slavePath = QString::fromLocal8Bit(name);
     return true;
@@ -79,7 +68,23 @@ bool PtyDevice::linkTo(const QString& path) {
 }
 
 bool PtyDevice::send(const QByteArray& bytes) {
-    return writeAll(m_master, bytes);
+    return writeAll(bytes);
+}
+
+bool PtyDevice::writeAll(const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size() && !m_stop) {
+        const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
+        if (n > 0) {
+            done += n;
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            pollfd fd{m_master, POLLOUT, 0};
+            ::poll(&fd, 1, PollMs);
+        } else {
+            return false;
+        }
+    }
+    return done == bytes.size();
 }
 
 void PtyDevice::start() {
@@ -91,6 +96,13 @@ void PtyDevice::stop() {
     m_stop = true;
     if (m_thread.joinable())
         m_thread.join();
+}
+
+void PtyDevice::powerCycle() {
+    stop();
+    tcflush(m_slave, TCIFLUSH);
+    withDevice([](SimDevice& d) { d.restart(); });
+    start();
 }
 
 void PtyDevice::run(const std::atomic_bool& stop) {
@@ -113,7 +125,7 @@ void PtyDevice::serveOnce(int timeoutMs) {
         std::lock_guard<std::mutex> lock(m_mutex);
         reply = m_device.receive(QByteArray(buffer, n));
     }
-    writeAll(m_master, reply);
+    writeAll(reply);
 }
 
 PtyDevice::Clock::duration PtyDevice::byteTime() const {
@@ -140,7 +152,7 @@ void PtyDevice::servePaced(const QByteArray& received) {
         for (const char out : reply) {
             m_sendLineFree += perByte;
             std::this_thread::sleep_until(m_sendLineFree);
-            writeAll(m_master, QByteArray(1, out));
+            writeAll(QByteArray(1, out));
         }
     }
 }

@@ -39,6 +39,10 @@ public:
     // would (10 bits a byte); 0 answers as fast as the pty allows. Set before start().
     void setWireRate(int baud) { m_baud = baud; }
 
+    // The device restarts: what it had not yet delivered is lost, its protocol starts
+    // over, its configuration stays. Only while started.
+    void powerCycle();
+
     // Sends bytes unasked, as a device with a chattering line would.
     bool send(const QByteArray& bytes);
 
@@ -52,6 +56,8 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void serveOnce(int timeoutMs);
+    // Gives up when the simulator stops while the reader does not take the bytes.
+    bool writeAll(const QByteArray& bytes);
     void servePaced(const QByteArray& received);
     Clock::duration byteTime() const;
 

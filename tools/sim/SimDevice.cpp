@@ -31,11 +31,25 @@ bool SimDevice::setImage(const QByteArray& image) {
     return true;
 }
 
+void SimDevice::restart() {
+    m_mode = Mode::Command;
+    m_line.clear();
+    m_incoming.clear();
+    m_writeStep = 0;
+    m_repliesGiven = 0;
+}
+
 QByteArray SimDevice::receive(const QByteArray& bytes) {
     QByteArray out;
     for (const char byte : bytes)
-        out += receiveByte(byte);
+        out += counted(receiveByte(byte));
     return m_faults.silent ? QByteArray() : out;
+}
+
+QByteArray SimDevice::counted(QByteArray reply) {
+    if (reply.isEmpty())
+        return reply;
+    return m_repliesGiven++ == m_faults.garbageReply ? m_faults.garbage : reply;
 }
 
 QByteArray SimDevice::receiveByte(char byte) {

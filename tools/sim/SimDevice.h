@@ -17,6 +17,8 @@ struct SimFaults {
     bool badChecksum = false; // read answers carry a checksum off by one
     int refuseWriteStep = -1; // refuses one step of a write: 0 the command, 1..N an image
                               // byte, N + 1 the checksum
+    int garbageReply = -1;    // sends `garbage` instead of its answer number n (from 0)
+    QByteArray garbage;
 };
 
 // Takes the bytes the loader receives after it has confirmed with "L" and answers them;
@@ -49,6 +51,9 @@ public:
         m_line.clear();
     }
 
+    // Back to the start of the protocol, as after switching on; image and faults stay.
+    void restart();
+
     int writesCompleted() const { return m_writesCompleted; }
     QByteArray commandsReceived() const { return m_commands; }
 
@@ -62,6 +67,7 @@ private:
     enum class Mode { Command, WriteData, WriteChecksum, LoaderPrompt, Loader };
 
     QByteArray receiveByte(char byte);
+    QByteArray counted(QByteArray reply);
     QByteArray command(const QByteArray& line);
     QByteArray startRead(int address, int count);
     QByteArray startWrite(int address, int count);
@@ -84,6 +90,7 @@ private:
     int m_writeCount = 0;
     int m_writeStep = 0;
     int m_writesCompleted = 0;
+    int m_repliesGiven = 0;
 };
 
 } // namespace talvaro::sim
