@@ -78,8 +78,8 @@ bool TraceLog::append() {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
         return false;
     const QByteArray out = (m_lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-    if (file.write(out) != out.size())
-        return false;
+    if (file.write(out) != out.size() || !file.flush())
+        return false; // the lines stay for the next attempt
     m_lines.clear();
     return true;
 }

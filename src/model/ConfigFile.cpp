@@ -45,7 +45,9 @@ bool writeConfigurationFile(const QString& path, const std::function<QByteArray(
         return false;
     }
     const QByteArray bytes = image();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    // Flushed before the commit: a write error found only while committing (a full
+    // disk) would otherwise still put the short file in place of the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
         file.cancelWriting();
         fileError(dialogs, failureLine);
         return false;

@@ -1,9 +1,24 @@
 #include "PrinterCanvas.h"
 
+#include <QFile>
 #include <QFontMetrics>
 #include <QPrinter>
 
+#include <algorithm>
+
 namespace talvaro {
+namespace {
+
+// Qt does not report write errors of its PDF output (a full disk leaves a short file);
+// a complete file ends in "%%EOF".
+bool pdfComplete(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(std::max<qint64>(0, file.size() - 16)))
+        return false;
+    return file.readAll().trimmed().endsWith("%%EOF");
+}
+
+} // namespace
 
 PrinterCanvas::PrinterCanvas(QPrinter& printer) : m_printer(printer) {}
 
@@ -13,7 +28,14 @@ bool PrinterCanvas::beginJob(const QString& jobTitle) {
 }
 
 bool PrinterCanvas::endJob() {
-    return m_painter.end() && m_printer.printerState() != QPrinter::Error;
+    if (!m_painter.end() || m_printer.printerState() == QPrinter::Error)
+        return false;
+    if (m_printer.outputFormat() != QPrinter::PdfFormat || m_printer.outputFileName().isEmpty())
+        return true;
+    if (pdfComplete(m_printer.outputFileName()))
+        return true;
+    QFile::remove(m_printer.outputFileName()); // a broken file is no report
+    return false;
 }
 
 void PrinterCanvas::abortJob() {

@@ -12,6 +12,7 @@ private slots:
     void missingKeyGivesDefaultsAndStoresNothing();
     void portAboveTwentyIsResetInMemoryAndStore_data();
     void portAboveTwentyIsResetInMemoryAndStore();
+    void valueOfWrongKindReportsAndFallsBack_data();
     void valueOfWrongKindReportsAndFallsBack();
     void namesCompareWithoutCase();
     void systemDefaultLetsTheUserFileReceiveWrites();
@@ -57,17 +58,34 @@ void TestSettings::portAboveTwentyIsResetInMemoryAndStore() {
              qPrintable(SettingsSandbox::read(sandbox.userFile())));
 }
 
+void TestSettings::valueOfWrongKindReportsAndFallsBack_data() {
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QString>("named"); // what the one message names
+    QTest::newRow("port as text") << "WorkDir=/daten/\nCOM=abc\nComLogging=1"
+                                  << "COM";
+    QTest::newRow("port with decimals") << "WorkDir=/daten/\nCOM=1.5"
+                                        << "COM";
+    QTest::newRow("port empty") << "WorkDir=/daten/\nCOM="
+                                << "COM";
+    QTest::newRow("port as list") << "WorkDir=/daten/\nCOM=1, 2"
+                                  << "COM";
+    QTest::newRow("logging as word") << "WorkDir=/daten/\nCOM=2\nComLogging=ja"
+                                     << "ComLogging";
+}
+
 void TestSettings::valueOfWrongKindReportsAndFallsBack() {
+    QFETCH(QString, content);
+    QFETCH(QString, named);
     SettingsSandbox sandbox;
-    SettingsSandbox::write(sandbox.userFile(),
-                           "[General]\nWorkDir=/daten/\nCOM=abc\nComLogging=1\n");
+    SettingsSandbox::write(sandbox.userFile(), "[General]\n" + content + "\n");
     m_errors.clear();
     const StoredSettings s = store().load();
     QCOMPARE(m_errors.size(), 1);
-    QVERIFY(m_errors[0].contains("COM"));
-    // The folder read before the error is dropped as well.
+    QVERIFY2(m_errors[0].contains(named), qPrintable(m_errors[0]));
+    // What was read before the error is dropped as well.
     QCOMPARE(s.workDir, QDir::currentPath() + "/");
     QCOMPARE(s.port, quint16(0));
+    QCOMPARE(s.comLogging, false);
 }
 
 void TestSettings::namesCompareWithoutCase() {
