@@ -2,20 +2,12 @@
 // search that the first showing starts is left out: it belongs to the device, not to
 // the start-up.
 #include "StartupProbe.h"
-#include "app/AppForm.h"
-#include "app/AppIcon.h"
-#include "app/WidgetDialogs.h"
+#include "app/AppStart.h"
 
 int main(int argc, char* argv[]) {
     talvaro::bench::ProbeApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Talvaro"));
-    QApplication::setOrganizationName(QStringLiteral("Brovenik"));
-    QApplication::setWindowIcon(talvaro::appIcon());
-
-    talvaro::WidgetDialogs dialogs;
-    talvaro::TAppForm AppForm(dialogs, talvaro::TAppForm::FirstShowSearch::Off);
-    dialogs.createDialogs(&AppForm);
-    dialogs.attachFirmwareUpdate(AppForm.firmwareUpdate());
-    AppForm.show();
+    talvaro::identifyApplication();
+    talvaro::AppStart start(talvaro::TAppForm::FirstShowSearch::Off);
+    start.form().show();
     return app.exec();
 }

@@ -78,4 +78,4 @@ void BenchToolsTest::missingOrGarbledReportIsRefused() {
 }
 
 QTEST_APPLESS_MAIN(BenchToolsTest)
-#include "tst_benchtools.moc"
+#include "test_bench_tools.moc"
