@@ -4,6 +4,7 @@
 #include "firmware/FirmwareKeys.h"
 #include "firmware/HexStream.h"
 
+#include <QBuffer>
 #include <QFile>
 
 #include <algorithm>
@@ -13,17 +14,32 @@ namespace talvaro {
 
 TDecryptFirmware::TDecryptFirmware() : m_stream(new quint8[StreamCapacity]) {}
 
-bool TDecryptFirmware::loadFile(const QString& fileName) {
-    m_count = 0;
+std::optional<QByteArray> readFirmwareFile(const QString& fileName) {
     QFile file(fileName);
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // Read one byte beyond the limit: a device file that keeps delivering data is no
+    // firmware file either.
+    QByteArray content = file.read(TDecryptFirmware::MaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError || content.size() > TDecryptFirmware::MaxFileSize)
+        return std::nullopt;
+    return content;
+}
+
+bool TDecryptFirmware::loadFile(const QString& fileName) {
+    m_count = 0;
+    const std::optional<QByteArray> content = readFirmwareFile(fileName);
+    return content && loadContent(*content);
+}
+
+bool TDecryptFirmware::loadContent(const QByteArray& content) {
+    m_count = 0;
+    if (content.size() > MaxFileSize)
         return false;
-    if (file.size() > MaxFileSize)
-        return false;
-    const HexStreamResult parsed = parseHexStream(file, m_stream.get(), StreamCapacity);
-    file.close();
-    // A file within the size limit cannot fill the buffer; a device file that keeps
-    // delivering data could, and is no firmware file.
+    QBuffer in;
+    in.setData(content);
+    in.open(QIODevice::ReadOnly);
+    const HexStreamResult parsed = parseHexStream(in, m_stream.get(), StreamCapacity);
     if (parsed.overflow || parsed.count < 2)
         return false;
     m_count = static_cast<quint32>(parsed.count);

@@ -4,11 +4,13 @@
 #include "firmware/FirmwareRecords.h"
 #include "model/DeviceTypes.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace talvaro {
 
@@ -25,6 +27,8 @@ public:
     // True when every record passed under one device type's key set; that type is then
     // fileDeviceType(). False for any unusable file, without a reason.
     bool loadFile(const QString& fileName);
+    // The same check on a file's content as readFirmwareFile gave it.
+    bool loadContent(const QByteArray& content);
     int fileDeviceType() const { return m_fileDeviceType; }
 
 private:
@@ -37,5 +41,10 @@ private:
     AesDecryptor m_aes;
     qint32 m_fileDeviceType = -1;
 };
+
+// A firmware file's content, or nothing when it cannot be read or is larger than any
+// firmware file may be. Checking and sending the same bytes keeps a file that changes in
+// between from reaching the device unchecked.
+std::optional<QByteArray> readFirmwareFile(const QString& fileName);
 
 } // namespace talvaro

@@ -5,7 +5,7 @@
 #include "firmware/HexStream.h"
 #include "model/Dialogs.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QThread>
 
 #include <optional>
@@ -52,25 +52,23 @@ void drainInput(ComPort& port, const TransferTimings& timings) {
     port.setTimeouts(timings.replyTimeout);
 }
 
-// The transfer proper. The file and the port are closed when it returns, so that an
-// error is shown only after both are released.
-std::optional<TransferError> runTransfer(const QString& fileName, const QString& portName,
+// The transfer proper. The port is closed when it returns, so that an error is shown
+// only after it is released.
+std::optional<TransferError> runTransfer(const QByteArray& fileContent, const QString& portName,
                                          const TransferHooks& hooks,
                                          const TransferTimings& timings) {
     ComPort port;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QBuffer file;
+    file.setData(fileContent);
+    file.open(QIODevice::ReadOnly);
+    std::vector<quint8> stream(TransferBufferSize);
+    const HexStreamResult parsed = parseHexStream(file, stream.data(), TransferBufferSize);
+    // Never send a cut-off or broken stream to the loader.
+    if (parsed.overflow || !isWellFormedStream(stream.data(), parsed.count))
         return TransferError::FileAccess;
     QThread::msleep(timings.beforeOpen);
     if (!port.open(portName, TransferBaudRate, timings.openTimeout))
         return TransferError::PortAccess;
-
-    std::vector<quint8> stream(TransferBufferSize);
-    const HexStreamResult parsed = parseHexStream(file, stream.data(), TransferBufferSize);
-    // The file was checked before, but may have changed since: never send a cut-off or
-    // broken stream to the loader.
-    if (parsed.overflow || !isWellFormedStream(stream.data(), parsed.count))
-        return TransferError::FileAccess;
     const qsizetype count = parsed.count;
 
     qsizetype pos = 0;
@@ -97,7 +95,6 @@ std::optional<TransferError> runTransfer(const QString& fileName, const QString&
         }
     }
 
-    file.close();
     port.close();
     QThread::msleep(timings.afterClose);
     return std::nullopt;
@@ -105,9 +102,9 @@ std::optional<TransferError> runTransfer(const QString& fileName, const QString&
 
 } // namespace
 
-bool transferFirmware(const QString& fileName, const QString& portName, Dialogs& dialogs,
+bool transferFirmware(const QByteArray& fileContent, const QString& portName, Dialogs& dialogs,
                       const TransferHooks& hooks, const TransferTimings& timings) {
-    if (const auto error = runTransfer(fileName, portName, hooks, timings)) {
+    if (const auto error = runTransfer(fileContent, portName, hooks, timings)) {
         showError(dialogs, *error);
         return false;
     }

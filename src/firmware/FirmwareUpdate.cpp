@@ -84,12 +84,14 @@ QString FirmwareUpdate::chooseFile() {
 void FirmwareUpdate::OKBtnClick(const QString& fileName) {
     if (fileName.isEmpty())
         return show(m_dialogs, FlowMessage::NoFile);
-    if (!m_decrypt.loadFile(fileName))
+    const std::optional<QByteArray> content = readFirmwareFile(fileName);
+    if (!content || !m_decrypt.loadContent(*content))
         return show(m_dialogs, FlowMessage::BadFile);
     if (DeviceType(m_decrypt.fileDeviceType()) != m_host.document().deviceType())
         return show(m_dialogs, FlowMessage::WrongType);
-    // The transfer sends the file checked here, whatever the name field says by then.
-    m_checkedFile = fileName;
+    // The transfer sends the bytes checked here, whatever happens to the file or the
+    // name field by then.
+    m_checkedContent = *content;
     startLoader();
     m_portName = comName(m_host.link().portNumber());
 }
@@ -166,7 +168,7 @@ bool FirmwareUpdate::runUpdate() {
     m_busy = true;
     TransferHooks hooks;
     hooks.progress = [this](int percent) { m_view->setProgress(percent); };
-    const bool done = transferFirmware(m_checkedFile, m_portName, m_dialogs, hooks, m_timings);
+    const bool done = transferFirmware(m_checkedContent, m_portName, m_dialogs, hooks, m_timings);
     // Progress is reported before each record; a finished transfer is a full bar.
     if (done)
         m_view->setProgress(100);

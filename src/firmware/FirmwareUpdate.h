@@ -62,7 +62,7 @@ private:
     QTimer TimerFWUpdate;
 
     QString m_portName;
-    QString m_checkedFile;
+    QByteArray m_checkedContent; // what the check passed; the transfer sends exactly this
     bool m_busy = false;
     bool m_awaitingLoader = false;
 };

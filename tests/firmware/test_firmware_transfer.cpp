@@ -43,8 +43,8 @@ private slots:
     void fourthRefusalEnds();
     void silentLoaderEnds();
     void heldPortEnds();
-    void unreadableOrChangedFileEnds_data();
-    void unreadableOrChangedFileEnds();
+    void brokenContentEnds_data();
+    void brokenContentEnds();
 
 private:
     bool run(const QString& port, const TransferTimings& timings = quickTimings());
@@ -82,7 +82,9 @@ void TestFirmwareTransfer::init() {
 bool TestFirmwareTransfer::run(const QString& port, const TransferTimings& timings) {
     TransferHooks hooks;
     hooks.progress = [this](int percent) { m_progress.append(percent); };
-    return transferFirmware(m_file, port, *m_dialogs, hooks, timings);
+    QFile file(m_file);
+    const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return transferFirmware(content, port, *m_dialogs, hooks, timings);
 }
 
 void TestFirmwareTransfer::expectError(const QString& caption, const QString& line) {
@@ -175,11 +177,11 @@ void TestFirmwareTransfer::heldPortEnds() {
     QVERIFY(m_pty->receive(20).isEmpty());
 }
 
-void TestFirmwareTransfer::unreadableOrChangedFileEnds_data() {
+void TestFirmwareTransfer::brokenContentEnds_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content"); // empty: the file does not exist
     const QByteArray good = m_records[0].toHex() + "\n" + m_records[1].toHex();
-    QTest::newRow("missing") << QStringLiteral("missing.efw") << QByteArray();
+    QTest::newRow("empty") << QStringLiteral("missing.efw") << QByteArray();
     QTest::newRow("last record cut short") << QStringLiteral("cut.efw") << good.chopped(4);
     QTest::newRow("lone trailing byte") << QStringLiteral("odd.efw") << good + " 7F";
     QTest::newRow("no records") << QStringLiteral("blank.efw") << QByteArray(" \n");
@@ -187,8 +189,8 @@ void TestFirmwareTransfer::unreadableOrChangedFileEnds_data() {
         << QStringLiteral("huge.efw") << (m_records[0].toHex() + "\n").repeated(1000);
 }
 
-// A file that is gone or changed since it was checked sends nothing at all.
-void TestFirmwareTransfer::unreadableOrChangedFileEnds() {
+// Content that is empty or broken sends nothing at all.
+void TestFirmwareTransfer::brokenContentEnds() {
     QFETCH(QString, name);
     QFETCH(QByteArray, content);
     m_file = m_dir.filePath(name);

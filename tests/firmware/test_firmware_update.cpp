@@ -56,6 +56,8 @@ private slots:
     void loaderReadyTransfersThenSearches_data();
     void loaderReadyTransfersThenSearches();
     void fileBrowserUsesTheWindowsFilter();
+    void fileChangedAfterTheCheckIsNotSent_data();
+    void fileChangedAfterTheCheckIsNotSent();
 
 private:
     void startOn(quint16 port);
@@ -313,6 +315,42 @@ void TestFirmwareUpdate::fileBrowserUsesTheWindowsFilter() {
     QCOMPARE(m_dialogs->lastFileRequest.filter, QStringLiteral("Quenta Firmware (*.efw)|*.efw"));
     QCOMPARE(m_dialogs->lastFileRequest.defaultExt, QStringLiteral("efw"));
     QCOMPARE(m_dialogs->lastFileRequest.proposedName, QStringLiteral("*.efw"));
+}
+
+void TestFirmwareUpdate::fileChangedAfterTheCheckIsNotSent_data() {
+    QTest::addColumn<bool>("replaced"); // by another type's file, or removed
+    QTest::newRow("replaced by another type's file") << true;
+    QTest::newRow("removed") << false;
+}
+
+// What the loader receives is what was checked, whatever happens to the file meanwhile.
+void TestFirmwareUpdate::fileChangedAfterTheCheckIsNotSent() {
+    QFETCH(bool, replaced);
+    const QString path = m_dir.filePath(QStringLiteral("wechselnd.efw"));
+    QFile::remove(path);
+    QVERIFY(QFile::copy(m_type5, path));
+    QFile original(m_type5);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QList<QByteArray> records;
+    for (const QByteArray& line : original.readAll().trimmed().split('\n'))
+        records.append(QByteArray::fromHex(line));
+
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    qputenv("TALVARO_PORTS", pty.slavePath.toLocal8Bit());
+    LoaderPeer loader(pty, {0x11, 0x11, 0x11});
+    m_host->connectedOn(1);
+    m_update->OKBtnClick(path);
+    QVERIFY(m_update->awaitingLoader());
+    QVERIFY(QFile::remove(path));
+    if (replaced)
+        QVERIFY(QFile::copy(m_type6, path));
+    m_update->stopStartTimer();
+
+    m_dialogs->expect(QStringLiteral("ErgebnisDialog"), DialogResult::Ok);
+    m_update->MsgLoaderReady();
+    QVERIFY(m_dialogs->allAnswered());
+    QCOMPARE(loader.records(), records);
 }
 
 QTEST_GUILESS_MAIN(TestFirmwareUpdate)
