@@ -1,0 +1,231 @@
+// The exchange with the telephone system, driven by a script: user commands (read,
+// program, factory reset, firmware start), then answers, broken answers and time-outs in
+// whatever state the exchange is in. Nothing may crash, and no window may be left
+// waiting for an exchange that has stopped.
+#include "ExchangeRig.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+
+using namespace talvaro;
+
+namespace {
+
+enum class Step {
+    Read,
+    Program,
+    FactoryReset,
+    FirmwareStart,
+    FirmwareTimer,
+    FirmwareDialogClosed,
+    RawAnswer,
+    FittingAnswer,
+    FittingAnswers,
+    Timeout,
+    kMaxValue = Timeout
+};
+
+constexpr size_t LongestLine = 40;
+
+const QString ReadCaption = QStringLiteral("Konfiguration Auslesen");
+const QString ProgramCaption = QStringLiteral("Konfiguration Programmieren");
+
+class Run {
+public:
+    explicit Run(FuzzedDataProvider& input) : m_input(input) {
+        m_rig.dialogs.answer = [this](int count) {
+            return m_input.ConsumeIntegralInRange(0, count - 1);
+        };
+        m_rig.dialogs.onMessage = [this](MessageDialog which, const QString& caption) {
+            messageShown(which, caption);
+        };
+        m_rig.link.presentPorts = m_input.ConsumeIntegral<quint8>();
+        m_rig.host.setDeviceType(m_input.ConsumeIntegralInRange<DeviceType>(0, HighestDeviceType));
+        m_rig.host.doc.clearModified();
+    }
+
+    void step(Step step) {
+        m_stateBefore = ExchangeState::Idle;
+        switch (step) {
+        case Step::Read:
+        case Step::Program:
+            if (userCanClick())
+                m_rig.commands.UpDownloadExecute(step == Step::Read ? ExchangeOperation::Read
+                                                                    : ExchangeOperation::Program);
+            break;
+        case Step::FactoryReset:
+            if (userCanClick())
+                m_rig.commands.WerkseinstellungExecute();
+            break;
+        case Step::FirmwareStart:
+            firmwareStart();
+            break;
+        case Step::FirmwareTimer:
+            if (m_rig.host.firmwareTimerRunning) {
+                m_rig.host.firmwareTimerRunning = m_awaitingLoader = false;
+                m_rig.link.disarm();
+                m_firmwareMessage = true;
+                m_rig.dialogs.showMessage(MessageDialog::Error, QStringLiteral("Fehler"), {});
+                m_firmwareMessage = false;
+            }
+            break;
+        case Step::FirmwareDialogClosed:
+            if (m_awaitingLoader) {
+                m_rig.host.firmwareTimerRunning = m_awaitingLoader = false;
+                m_rig.link.disarm();
+            }
+            m_firmwareDialog = false;
+            break;
+        case Step::RawAnswer:
+        case Step::FittingAnswer:
+            if (m_rig.link.armed && m_rig.link.isOpen())
+                deliver(step == Step::FittingAnswer ? fittingAnswer() : rawAnswer());
+            break;
+        case Step::FittingAnswers:
+            // A device that keeps answering, e.g. through a whole write.
+            for (int n = m_input.ConsumeIntegralInRange(1, 200); n > 0; --n) {
+                if (!m_rig.link.armed || !m_rig.link.isOpen())
+                    break;
+                deliver(fittingAnswer());
+                handlePosted();
+            }
+            break;
+        case Step::Timeout:
+            if (m_rig.link.armed) {
+                m_rig.link.armed = false;
+                m_rig.exchange.DataPacket1Timeout();
+            }
+            break;
+        }
+        handlePosted();
+        checkWindows();
+    }
+
+private:
+    // The main window takes commands only while no modal window is up.
+    bool userCanClick() const {
+        return !m_rig.dialogs.searchShowing && !m_rig.dialogs.transferShowing && !m_firmwareDialog;
+    }
+
+    void firmwareStart() {
+        if (!(userCanClick() || (m_firmwareDialog && !m_awaitingLoader)))
+            return;
+        m_firmwareDialog = true;
+        if (!m_rig.link.isOpen() && !m_rig.link.open())
+            return;
+        m_rig.exchange.beginLoaderHandshake();
+        m_awaitingLoader = m_rig.host.firmwareTimerRunning = true;
+    }
+
+    // Whatever bytes, in the shape the matcher delivers for the armed request.
+    QByteArray rawAnswer() {
+        const int count = m_rig.link.armedCount;
+        if (count > 0) {
+            QByteArray bytes = QByteArray::fromStdString(m_input.ConsumeBytesAsString(count));
+            return bytes.leftJustified(count, '\0');
+        }
+        QByteArray line = QByteArray::fromStdString(m_input.ConsumeRandomLengthString(LongestLine));
+        const qsizetype crlf = line.indexOf("\r\n");
+        return (crlf < 0 ? line : line.left(crlf)) + "\r\n";
+    }
+
+    // What a device of some model would answer: its identity, ACK, the loader bytes, or
+    // an image with a correct sum.
+    QByteArray fittingAnswer() {
+        const int count = m_rig.link.armedCount;
+        if (count == 0) {
+            const auto type = m_input.ConsumeIntegralInRange<DeviceType>(0, HighestDeviceType);
+            return deviceProfile(type).identity.toLatin1() + "\r\n";
+        }
+        if (count == 1) {
+            const char replies[] = {Ack, 'L',
+                                    deviceProfile(m_rig.host.doc.deviceType()).loaderTypeByte};
+            return QByteArray(1, m_input.PickValueInArray(replies));
+        }
+        QByteArray image = rawAnswer().left(count - 1);
+        return image + char(imageChecksum(image));
+    }
+
+    void deliver(const QByteArray& packet) {
+        m_rig.link.armed = false; // the matcher disarms itself with every packet
+        m_lastPacket = packet;
+        m_workingBefore = m_rig.host.buffers.working(m_rig.host.doc.deviceType());
+        m_stateBefore = m_rig.exchange.record().state;
+        m_rig.exchange.DataPacket1Packet(packet);
+    }
+
+    // The window handles its notifications once the event has returned.
+    void handlePosted() {
+        while (!m_rig.link.posted.isEmpty()) {
+            const QEvent::Type message = m_rig.link.posted.takeFirst();
+            if (message == MsgDeviceNotRecognised) {
+                m_rig.search.deviceNotRecognised();
+            } else if (message == MsgLoaderReady && m_awaitingLoader) {
+                m_awaitingLoader = m_firmwareDialog = false;
+                m_rig.link.close();
+                m_rig.search.startSearch(ExchangeOperation::Read);
+            }
+        }
+    }
+
+    // A window waiting for the exchange must have a request under way that ends it.
+    void checkWindows() const {
+        if (m_rig.dialogs.searchShowing && !m_rig.link.armed)
+            __builtin_trap();
+        if (m_rig.dialogs.transferShowing && !m_rig.link.armed)
+            __builtin_trap();
+        const ImageBuffers& b = m_rig.host.buffers;
+        if (b.fourWorking.size() != 60 || b.fourDeviceCopy.size() != 60 ||
+            b.sixWorking.size() != 76 || b.sixDeviceCopy.size() != 76)
+            __builtin_trap();
+    }
+
+    void messageShown(MessageDialog which, const QString& caption) {
+        // Modal windows open with the matcher at rest and the progress window closed.
+        if (m_rig.link.armed || m_rig.dialogs.transferShowing || m_rig.dialogs.searchShowing)
+            __builtin_trap();
+        const ExchangeState state = m_rig.exchange.record().state;
+        const bool loader =
+            state == ExchangeState::AwaitLoaderPrompt || state == ExchangeState::AwaitLoaderReady;
+        if (loader && !m_firmwareMessage)
+            __builtin_trap(); // only the firmware start timer ends the handshake
+        const DeviceType type = m_rig.host.doc.deviceType();
+        const QByteArray& working = m_rig.host.buffers.working(type);
+        if (which == MessageDialog::Ergebnis && caption == ReadCaption) {
+            // What the device sent, with its sum, is now the working image.
+            if (m_lastPacket != working + char(imageChecksum(working)))
+                __builtin_trap();
+        }
+        if (which == MessageDialog::Error && m_stateBefore == ExchangeState::ReadImage &&
+            working != m_workingBefore)
+            __builtin_trap(); // a failed read keeps the image
+        if (which == MessageDialog::ProgErgebnis && caption == ProgramCaption) {
+            // The device got the write command, every image byte and their sum.
+            const QByteArray sent =
+                m_rig.host.doc.writeCommand + working + char(imageChecksum(working));
+            if (!m_rig.link.written.endsWith(sent) ||
+                m_rig.host.buffers.checksum != imageChecksum(working))
+                __builtin_trap();
+        }
+    }
+
+    FuzzedDataProvider& m_input;
+    ExchangeRig m_rig;
+    bool m_firmwareDialog = false;
+    bool m_awaitingLoader = false;
+    bool m_firmwareMessage = false;
+    QByteArray m_lastPacket;
+    QByteArray m_workingBefore;
+    ExchangeState m_stateBefore = ExchangeState::Idle; // of a packet delivered in this step
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider input(data, size);
+    Run run(input);
+    while (input.remaining_bytes() > 0)
+        run.step(input.ConsumeEnum<Step>());
+    return 0;
+}
