@@ -30,6 +30,13 @@ struct Editor {
         return images.working(type);
     }
 
+    // Encodes the unchanged editor over `image`.
+    QByteArray encodeOver(DeviceType type, const QByteArray& image) {
+        images.working(type) = image;
+        model.encodeImage(images);
+        return images.working(type);
+    }
+
     FuzzDialogs dialogs;
     Document document;
     ConfigModel model;
@@ -52,6 +59,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         __builtin_trap();
     if (encoded.mid(length) != raw.mid(length))
         __builtin_trap();
+
+    // Every byte is either written from the editor alone or kept as it was: encoded over
+    // two images that differ in every bit, each byte is the same in both or untouched.
+    QByteArray inverted = encoded;
+    for (char& byte : inverted)
+        byte = static_cast<char>(~byte);
+    const QByteArray overInverted = editor.encodeOver(type, inverted);
+    const QByteArray overEncoded = editor.encodeOver(type, encoded);
+    if (overEncoded != encoded)
+        __builtin_trap();
+    for (qsizetype i = 0; i < encoded.size(); ++i) {
+        const bool written = overInverted[i] == overEncoded[i];
+        const bool kept = overInverted[i] == inverted[i] && overEncoded[i] == encoded[i];
+        if (!written && !kept)
+            __builtin_trap();
+    }
 
     // What the editor wrote it reads back unchanged: stable in the same editor and in a
     // fresh one, as when a programmed device is read again or a saved file reopened.
