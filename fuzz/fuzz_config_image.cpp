@@ -84,6 +84,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (reopened.cycle(type, encoded) != encoded)
         __builtin_trap();
 
+    // A code above 7 behaves as type 0.
+    if (type > HighestDeviceType && Editor(0).cycle(0, raw) != encoded)
+        __builtin_trap();
+
     // Reading a configuration never fails and never asks anything.
     if (editor.dialogs.messages != 0 || reopened.dialogs.messages != 0)
         __builtin_trap();
