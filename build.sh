@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine, builds Talvaro and then runs it or its tests.
-#   ./build.sh run    build and start the program (further arguments go to it, e.g. --demo)
-#   ./build.sh test   build and run every test (offscreen, no display needed)
+#   ./build.sh run       build and start the program (further arguments go to it, e.g. --demo)
+#   ./build.sh test      all three checks below, as CI runs them
+#   ./build.sh check     build and run every test (offscreen, no display needed)
+#   ./build.sh sanitize  the same tests built with AddressSanitizer and UBSan (build-sanitize/)
+#   ./build.sh fuzz [S]  every libFuzzer target for S seconds each, default 20 (build-fuzz/)
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
-          libgl-dev fonts-liberation poppler-utils libssl-dev dpkg-dev)
+          libgl-dev fonts-liberation poppler-utils libssl-dev dpkg-dev clang libclang-rt-14-dev)
 
 install_missing() {
     local missing=()
@@ -21,25 +24,52 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
+# build <folder> <build type> [cmake options...]
 build() {
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build build -j "$(nproc)"
+    local dir=$1 type=$2
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${@:3}"
+    cmake --build "$dir" -j "$(nproc)"
+}
+
+run_tests() {
+    (cd "$1" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
+}
+
+check() {
+    build build RelWithDebInfo
+    run_tests build
+}
+
+# A sanitizer report aborts the program, so it fails its test.
+sanitize() {
+    build build-sanitize Debug -DTALVARO_SANITIZE=address,undefined
+    ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_tests build-sanitize
+}
+
+fuzz() {
+    CXX=clang++ build build-fuzz RelWithDebInfo -DTALVARO_FUZZ=ON -DBUILD_TESTING=OFF
+    fuzz/run.sh build-fuzz "${1:-20}"
 }
 
 case "${1:-}" in
 run)
     install_missing
-    build
+    build build RelWithDebInfo
     exec ./build/src/app/talvaro "${@:2}"
     ;;
 test)
     install_missing
-    build
-    cd build
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
+    check
+    sanitize
+    fuzz
+    ;;
+check | sanitize | fuzz)
+    install_missing
+    "$1" "${@:2}"
     ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|check|sanitize|fuzz" >&2
     exit 2
     ;;
 esac
