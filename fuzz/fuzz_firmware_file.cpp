@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QDir>
 #include <QTemporaryFile>
 
 #include <algorithm>
@@ -26,7 +27,9 @@ Parsed parse(const QByteArray& text, qsizetype capacity) {
     in.setData(text);
     in.open(QIODevice::ReadOnly);
     Parsed parsed;
-    parsed.bytes.resize(static_cast<size_t>(capacity));
+    // Every byte takes at least one character, so the buffer can be as short as the text:
+    // a parser writing past what it reports then hits the end of the allocation.
+    parsed.bytes.resize(static_cast<size_t>(std::min(capacity, text.size())));
     const HexStreamResult result = parseHexStream(in, parsed.bytes.data(), capacity);
     if (result.count < 0 || result.count > capacity)
         __builtin_trap();
@@ -49,8 +52,12 @@ void checkBoundedParse(const QByteArray& text, const Parsed& full) {
 }
 
 bool loadThroughFile(TDecryptFirmware& decrypt, const QByteArray& text) {
-    // loadFile reads a named file; one scratch file serves every run.
-    static QTemporaryFile scratch;
+    // loadFile reads a named file; one scratch file serves every run, in memory where
+    // the system offers it.
+    static QTemporaryFile scratch(
+        QDir(QStringLiteral("/dev/shm")).exists()
+            ? QStringLiteral("/dev/shm/fuzz_firmware_file")
+            : QDir::temp().filePath(QStringLiteral("fuzz_firmware_file")));
     if (!scratch.isOpen() && !scratch.open())
         __builtin_trap();
     scratch.resize(0);
