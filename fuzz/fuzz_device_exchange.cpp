@@ -61,7 +61,7 @@ public:
         case Step::FirmwareStart:
             firmwareStart();
             break;
-        case Step::FirmwareTimer:
+        case Step::FirmwareTimer: // what the firmware update does when its timer runs out
             if (m_rig.host.firmwareTimerRunning) {
                 m_rig.host.firmwareTimerRunning = m_awaitingLoader = false;
                 m_rig.link.disarm();
@@ -70,7 +70,7 @@ public:
                 m_firmwareMessage = false;
             }
             break;
-        case Step::FirmwareDialogClosed:
+        case Step::FirmwareDialogClosed: // the user gives up waiting for the loader
             if (m_awaitingLoader) {
                 m_rig.host.firmwareTimerRunning = m_awaitingLoader = false;
                 m_rig.link.disarm();
