@@ -23,15 +23,3 @@ void FuzzLink::arm(int count, int ticks) {
     armed = true;
     armedCount = count;
 }
-
-void FuzzHost::setDeviceType(DeviceType code) {
-    doc.applyDeviceType(code);
-    model.adaptToDeviceType();
-    updateTitle();
-}
-
-void FuzzHost::newConfiguration() {
-    model.applyFactoryDefaults();
-    model.refreshUniqueKinds();
-    updateTitle();
-}

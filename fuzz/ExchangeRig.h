@@ -1,14 +1,11 @@
 #pragma once
 
 #include "FuzzDialogs.h"
+#include "HeadlessHost.h"
 #include "link/DeviceExchange.h"
 #include "link/DeviceSearch.h"
-#include "link/ExchangeHost.h"
 #include "link/LinkPort.h"
 #include "link/TransferCommands.h"
-#include "model/ConfigModel.h"
-#include "model/Document.h"
-#include "model/ImageBuffers.h"
 
 #include <QByteArray>
 #include <QList>
@@ -45,36 +42,16 @@ private:
     bool m_open = false;
 };
 
-// The main window behind the exchange, with the real editor model.
-class FuzzHost : public talvaro::ExchangeHost {
-public:
-    explicit FuzzHost(talvaro::Dialogs& dialogs) : model(doc, dialogs) {}
-
-    talvaro::Document doc;
-    talvaro::ImageBuffers buffers;
-    talvaro::ConfigModel model;
-    bool firmwareTimerRunning = false;
-
-    talvaro::Document& document() override { return doc; }
-    talvaro::ImageBuffers& images() override { return buffers; }
-    void setDeviceType(talvaro::DeviceType code) override;
-    void encodeImage() override { model.encodeImage(buffers); }
-    void decodeImage() override { model.decodeImage(buffers); }
-    void updateTitle() override { doc.updateTitle(); }
-    void setStatusText(talvaro::StatusPanel, const QString&) override {}
-    bool checkPinBeforeUse() override { return model.checkPinBeforeUse(); }
-    bool anyExtensionRingsExternally() const override {
-        return model.anyExtensionRingsExternally();
-    }
-    void newConfiguration() override;
-    void stopFirmwareStartTimer() override { firmwareTimerRunning = false; }
-};
-
 // Exchange, search and commands wired as in the window.
 struct ExchangeRig {
     FuzzDialogs dialogs;
     FuzzLink link;
-    FuzzHost host{dialogs};
+    talvaro::cli::HeadlessHost host{dialogs}; // the window's state with the real editor model
+    bool firmwareTimerRunning = false;
+
+    ExchangeRig() {
+        host.setFirmwareStartTimerStopped([this] { firmwareTimerRunning = false; });
+    }
     talvaro::DeviceExchange exchange{link, host, dialogs};
     talvaro::DeviceSearch search{link, exchange, host, dialogs};
     talvaro::TransferCommands commands{link, exchange, search, host, dialogs};

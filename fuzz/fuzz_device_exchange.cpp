@@ -42,7 +42,7 @@ public:
         };
         m_rig.link.presentPorts = m_input.ConsumeIntegral<quint8>();
         m_rig.host.setDeviceType(m_input.ConsumeIntegralInRange<DeviceType>(0, HighestDeviceType));
-        m_rig.host.doc.clearModified();
+        m_rig.host.document().clearModified();
     }
 
     void step(Step step) {
@@ -62,8 +62,8 @@ public:
             firmwareStart();
             break;
         case Step::FirmwareTimer: // what the firmware update does when its timer runs out
-            if (m_rig.host.firmwareTimerRunning) {
-                m_rig.host.firmwareTimerRunning = m_awaitingLoader = false;
+            if (m_rig.firmwareTimerRunning) {
+                m_rig.firmwareTimerRunning = m_awaitingLoader = false;
                 m_rig.link.disarm();
                 m_firmwareMessage = true;
                 m_rig.dialogs.showMessage(MessageDialog::Error, QStringLiteral("Fehler"), {});
@@ -72,7 +72,7 @@ public:
             break;
         case Step::FirmwareDialogClosed: // the user gives up waiting for the loader
             if (m_awaitingLoader) {
-                m_rig.host.firmwareTimerRunning = m_awaitingLoader = false;
+                m_rig.firmwareTimerRunning = m_awaitingLoader = false;
                 m_rig.link.disarm();
             }
             m_firmwareDialog = false;
@@ -115,7 +115,7 @@ private:
         if (!m_rig.link.isOpen() && !m_rig.link.open())
             return;
         m_rig.exchange.beginLoaderHandshake();
-        m_awaitingLoader = m_rig.host.firmwareTimerRunning = true;
+        m_awaitingLoader = m_rig.firmwareTimerRunning = true;
     }
 
     // Whatever bytes, in the shape the matcher delivers for the armed request.
@@ -139,8 +139,8 @@ private:
             return deviceProfile(type).identity.toLatin1() + "\r\n";
         }
         if (count == 1) {
-            const char replies[] = {Ack, 'L',
-                                    deviceProfile(m_rig.host.doc.deviceType()).loaderTypeByte};
+            const char replies[] = {
+                Ack, 'L', deviceProfile(m_rig.host.document().deviceType()).loaderTypeByte};
             return QByteArray(1, m_input.PickValueInArray(replies));
         }
         QByteArray image = rawAnswer().left(count - 1);
@@ -150,7 +150,7 @@ private:
     void deliver(const QByteArray& packet) {
         m_rig.link.armed = false; // the matcher disarms itself with every packet
         m_lastPacket = packet;
-        m_workingBefore = m_rig.host.buffers.working(m_rig.host.doc.deviceType());
+        m_workingBefore = m_rig.host.images().working(m_rig.host.document().deviceType());
         m_stateBefore = m_rig.exchange.record().state;
         m_rig.exchange.DataPacket1Packet(packet);
     }
@@ -170,12 +170,12 @@ private:
     }
 
     // A window waiting for the exchange must have a request under way that ends it.
-    void checkWindows() const {
+    void checkWindows() {
         if (m_rig.dialogs.searchShowing && !m_rig.link.armed)
             __builtin_trap();
         if (m_rig.dialogs.transferShowing && !m_rig.link.armed)
             __builtin_trap();
-        const ImageBuffers& b = m_rig.host.buffers;
+        const ImageBuffers& b = m_rig.host.images();
         if (b.fourWorking.size() != 60 || b.fourDeviceCopy.size() != 60 ||
             b.sixWorking.size() != 76 || b.sixDeviceCopy.size() != 76)
             __builtin_trap();
@@ -190,8 +190,8 @@ private:
             state == ExchangeState::AwaitLoaderPrompt || state == ExchangeState::AwaitLoaderReady;
         if (loader && !m_firmwareMessage)
             __builtin_trap(); // only the firmware start timer ends the handshake
-        const DeviceType type = m_rig.host.doc.deviceType();
-        const QByteArray& working = m_rig.host.buffers.working(type);
+        const DeviceType type = m_rig.host.document().deviceType();
+        const QByteArray& working = m_rig.host.images().working(type);
         if (which == MessageDialog::Ergebnis && caption == ReadCaption) {
             // What the device sent, with its sum, is now the working image.
             if (m_lastPacket != working + char(imageChecksum(working)))
@@ -203,9 +203,9 @@ private:
         if (which == MessageDialog::ProgErgebnis && caption == ProgramCaption) {
             // The device got the write command, every image byte and their sum.
             const QByteArray sent =
-                m_rig.host.doc.writeCommand + working + char(imageChecksum(working));
+                m_rig.host.document().writeCommand + working + char(imageChecksum(working));
             if (!m_rig.link.written.endsWith(sent) ||
-                m_rig.host.buffers.checksum != imageChecksum(working))
+                m_rig.host.images().checksum != imageChecksum(working))
                 __builtin_trap();
         }
     }
