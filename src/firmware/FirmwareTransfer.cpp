@@ -58,11 +58,11 @@ std::optional<TransferError> runTransfer(const QByteArray& fileContent, const QS
                                          const TransferHooks& hooks,
                                          const TransferTimings& timings) {
     ComPort port;
-    QBuffer file;
-    file.setData(fileContent);
-    file.open(QIODevice::ReadOnly);
+    QBuffer in;
+    in.setData(fileContent);
+    in.open(QIODevice::ReadOnly);
     std::vector<quint8> stream(TransferBufferSize);
-    const HexStreamResult parsed = parseHexStream(file, stream.data(), TransferBufferSize);
+    const HexStreamResult parsed = parseHexStream(in, stream.data(), TransferBufferSize);
     // Never send a cut-off or broken stream to the loader.
     if (parsed.overflow || !isWellFormedStream(stream.data(), parsed.count))
         return TransferError::FileAccess;

@@ -28,10 +28,10 @@ struct TransferHooks {
     std::function<void()> processEvents = [] { QCoreApplication::processEvents(); };
 };
 
-// Streams the records of a firmware file's content, as they stand, to the loader on `portName`
-// ("COM<n>" or a device path) and waits for AcceptByte after each. A refused record is
-// sent again, four times at most in a row. Failures are shown in the error dialog; the
-// file and the port are closed before. True when every record was accepted.
+// Streams the records of a firmware file's content, as they stand, to the loader on
+// `portName` ("COM<n>" or a device path) and waits for AcceptByte after each. A refused
+// record is sent again, four times at most in a row. Failures are shown in the error
+// dialog once the port is closed. True when every record was accepted.
 bool transferFirmware(const QByteArray& fileContent, const QString& portName, Dialogs& dialogs,
                       const TransferHooks& hooks = {}, const TransferTimings& timings = {});
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PtyPair.h"
+#include "firmware/FirmwareTransfer.h"
 
 #include <QByteArray>
 #include <QList>
@@ -9,6 +10,18 @@
 #include <chrono>
 #include <mutex>
 #include <thread>
+
+// The transfer's waits cut short for a loader peer that answers at once; a missing reply
+// is given up after twice `replyTimeoutMs`.
+inline talvaro::TransferTimings quickTimings(int replyTimeoutMs) {
+    talvaro::TransferTimings t;
+    t.beforeOpen = 0;
+    t.openTimeout = 20;
+    t.replyTimeout = replyTimeoutMs;
+    t.afterClose = 0;
+    t.afterTransfer = 0;
+    return t;
+}
 
 // Plays the device's loader on the master side of a pseudo-terminal: collects records
 // (length field plus L bytes) and answers each with the next scripted reply, or with

@@ -17,16 +17,6 @@ namespace {
 constexpr int Refuse = 0x00;
 constexpr int Silent = -1;
 
-TransferTimings quickTimings() {
-    TransferTimings t;
-    t.beforeOpen = 0;
-    t.openTimeout = 20;
-    t.replyTimeout = 1000;
-    t.afterClose = 0;
-    t.afterTransfer = 0;
-    return t;
-}
-
 int openHandles() {
     return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files).size());
 }
@@ -47,7 +37,7 @@ private slots:
     void brokenContentEnds();
 
 private:
-    bool run(const QString& port, const TransferTimings& timings = quickTimings());
+    bool run(const QString& port, const TransferTimings& timings = quickTimings(1000));
     void expectError(const QString& caption, const QString& line);
 
     QTemporaryDir m_dir;
@@ -101,7 +91,7 @@ void TestFirmwareTransfer::sendsRecordsAsTheyStand() {
     QVERIFY(m_pty->send(QByteArray("\x13\x00\x11", 3)));
     LoaderPeer loader(*m_pty, {}, QByteArray("\x00\x13", 2));
     qputenv("TALVARO_PORTS", m_pty->slavePath.toLocal8Bit());
-    TransferTimings timings = quickTimings();
+    TransferTimings timings = quickTimings(1000);
     timings.afterClose = 100;
     timings.afterTransfer = 150;
 
@@ -153,8 +143,7 @@ void TestFirmwareTransfer::fourthRefusalEnds() {
 void TestFirmwareTransfer::silentLoaderEnds() {
     m_dialogs->expect(QStringLiteral("ErrorDialog"), DialogResult::Ok);
     LoaderPeer loader(*m_pty, {0x11, Silent});
-    TransferTimings timings = quickTimings();
-    timings.replyTimeout = 100;
+    const TransferTimings timings = quickTimings(100);
     QElapsedTimer clock;
     clock.start();
     QVERIFY(!run(m_pty->slavePath, timings));

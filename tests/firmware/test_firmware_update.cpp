@@ -25,16 +25,6 @@ const QString PortNotOpened = QStringLiteral("COM-Schnittstelle kann nicht initi
                                              "werden.\r\nFirmware Update kann nicht gestartet "
                                              "werden.");
 
-TransferTimings quickTimings() {
-    TransferTimings t;
-    t.beforeOpen = 0;
-    t.openTimeout = 20;
-    t.replyTimeout = 300;
-    t.afterClose = 0;
-    t.afterTransfer = 0;
-    return t;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(talvaro::MessageIcon)
@@ -90,7 +80,7 @@ void TestFirmwareUpdate::init() {
     m_host = std::make_unique<FlowHost>(5);
     m_dialogs = std::make_unique<IconDialogs>();
     m_update = std::make_unique<FirmwareUpdate>(*m_host, *m_dialogs);
-    m_update->setTransferTimings(quickTimings());
+    m_update->setTransferTimings(quickTimings(300));
     m_view = FlowView();
     m_update->setView(&m_view);
 }
