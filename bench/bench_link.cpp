@@ -3,8 +3,8 @@
 // it with what was sent; it runs as fast as the pty allows and then at the pace of a
 // 57600-baud line, beside the time the bytes alone need on such a line.
 #include "BenchStats.h"
-#include "DeviceSession.h"
-#include "PtyDevice.h"
+#include "headless/DeviceSession.h"
+#include "sim/PtyDevice.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -56,11 +56,11 @@ std::optional<Samples> measure(int baud, int runs, WireBytes& wire, QTextStream&
 
     QString messages;
     QTextStream quiet(&messages);
-    cli::TerminalDialogs dialogs(quiet);
+    headless::TerminalDialogs dialogs(quiet);
     dialogs.setRestartDelay(0); // the simulator does not restart
-    cli::HeadlessHost host(dialogs);
+    headless::HeadlessHost host(dialogs);
     host.setDeviceType(DefaultDeviceType);
-    cli::DeviceSession session(host, dialogs);
+    headless::DeviceSession session(host, dialogs);
     if (!session.read()) {
         report << "no device: " << messages << Qt::endl;
         return std::nullopt;

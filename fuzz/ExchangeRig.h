@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FuzzDialogs.h"
-#include "HeadlessHost.h"
+#include "headless/HeadlessHost.h"
 #include "link/DeviceExchange.h"
 #include "link/DeviceSearch.h"
 #include "link/LinkPort.h"
@@ -46,7 +46,7 @@ private:
 struct ExchangeRig {
     FuzzDialogs dialogs;
     FuzzLink link;
-    talvaro::cli::HeadlessHost host{dialogs}; // the window's state with the real editor model
+    talvaro::headless::HeadlessHost host{dialogs}; // the window's state with the real editor model
     bool firmwareTimerRunning = false;
 
     ExchangeRig() {

@@ -41,8 +41,6 @@ public:
 
     QString getOpenFileName(const talvaro::FileDialogRequest&) override { return {}; }
     QString getSaveFileName(const talvaro::FileDialogRequest&) override { return {}; }
-    bool execPrintDialog(QPrinter&) override { return false; }
-    void execPrinterSetup(QPrinter&) override {}
 
 private:
     std::function<void()> m_transferClosed;

@@ -53,8 +53,9 @@ const QStringList TAppForm::PageNames{
     QStringLiteral("PanelNachwahl"), QStringLiteral("PanelExternErweitert"),
     QStringLiteral("PanelKontakte")};
 
-TAppForm::TAppForm(Dialogs& dialogs, FirstShowSearch search, QWidget* parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_model(m_document, dialogs),
+TAppForm::TAppForm(Dialogs& dialogs, PrintDialogs& printDialogs, FirstShowSearch search,
+                   QWidget* parent)
+    : QMainWindow(parent), m_dialogs(dialogs), m_printDialogs(printDialogs), m_model(m_document, dialogs),
       m_settings([this](const QString& message) {
           m_dialogs.showMessageBox(MessageIcon::Information, message);
       }),
@@ -355,8 +356,8 @@ void TAppForm::Printer1Execute() {
 PrintCommandHost TAppForm::printHost() {
     return {[this] { return m_model.checkPinBeforeUse(); },
             [this] { return reportInputFromModel(m_model, m_document.deviceType()); },
-            [this](QPrinter& printer) { return m_dialogs.execPrintDialog(printer); },
-            [this](QPrinter& printer) { m_dialogs.execPrinterSetup(printer); },
+            [this](QPrinter& printer) { return m_printDialogs.execPrintDialog(printer); },
+            [this](QPrinter& printer) { m_printDialogs.execPrinterSetup(printer); },
             [this](const QString& message) {
                 m_dialogs.showMessageBox(MessageIcon::Critical, message);
             }};

@@ -6,6 +6,7 @@
 #include "model/Dialogs.h"
 #include "model/Document.h"
 #include "model/ImageBuffers.h"
+#include "report/PrintDialogs.h"
 
 #include <QMainWindow>
 #include <QPrinter>
@@ -35,8 +36,8 @@ class TAppForm : public QMainWindow, public EditorView, public ExchangeHost {
 public:
     // Without the search at the first showing, for tests that need no device.
     enum class FirstShowSearch { On, Off };
-    explicit TAppForm(Dialogs& dialogs, FirstShowSearch search = FirstShowSearch::On,
-                      QWidget* parent = nullptr);
+    TAppForm(Dialogs& dialogs, PrintDialogs& printDialogs,
+             FirstShowSearch search = FirstShowSearch::On, QWidget* parent = nullptr);
     ~TAppForm() override;
 
     void setDeviceType(DeviceType code) override;
@@ -121,6 +122,7 @@ private:
     void FormClose();
 
     Dialogs& m_dialogs;
+    PrintDialogs& m_printDialogs;
     Document m_document;
     ImageBuffers m_images;
     ConfigModel m_model;

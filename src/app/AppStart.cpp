@@ -12,7 +12,7 @@ void identifyApplication() {
     QApplication::setWindowIcon(appIcon());
 }
 
-AppStart::AppStart(TAppForm::FirstShowSearch search) : m_form(m_dialogs, search) {
+AppStart::AppStart(TAppForm::FirstShowSearch search) : m_form(m_dialogs, m_dialogs, search) {
     m_dialogs.createDialogs(&m_form);
     m_dialogs.attachFirmwareUpdate(m_form.firmwareUpdate());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Dialogs.h"
+#include "report/PrintDialogs.h"
 
 #include <QFileDialog>
 
@@ -25,7 +26,7 @@ class FirmwareUpdate;
 
 // The real dialogs of the window. They are created once, in the order the program has
 // always created them, and live until it ends.
-class WidgetDialogs : public Dialogs {
+class WidgetDialogs : public Dialogs, public PrintDialogs {
 public:
     WidgetDialogs();
     ~WidgetDialogs() override;

@@ -1,5 +1,5 @@
 #include "AppStart.h"
-#include "DemoMode.h"
+#include "sim/DemoMode.h"
 
 #include <QApplication>
 

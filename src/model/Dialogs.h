@@ -8,8 +8,6 @@
 #include <functional>
 #include <optional>
 
-class QPrinter;
-
 namespace talvaro {
 
 enum class DialogResult { Ok, Cancel, Yes, No, Retry };
@@ -76,10 +74,6 @@ public:
     // File dialogs: the chosen path, or an empty text when cancelled.
     virtual QString getOpenFileName(const FileDialogRequest& request) = 0;
     virtual QString getSaveFileName(const FileDialogRequest& request) = 0;
-
-    // The print dialog (false when cancelled) and the printer set-up, on `printer`.
-    virtual bool execPrintDialog(QPrinter& printer) = 0;
-    virtual void execPrinterSetup(QPrinter& printer) = 0;
 };
 
 } // namespace talvaro

@@ -28,7 +28,7 @@ private slots:
 void TestAppForm::firstStartWithoutSettings() {
     SettingsSandbox sandbox;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
     QCOMPARE(form.windowTitle(), QStringLiteral("Talvaro - Konfigurator für Mirello 16 - Neu.tkx"));
     QCOMPARE(form.statusText(1), QStringLiteral("Verwendeter COM-Port: keiner"));
     QCOMPARE(form.statusText(0), QString());
@@ -51,7 +51,7 @@ void TestAppForm::storedSettingsAreUsed() {
     SettingsSandbox::write(sandbox.userFile(),
                            "[General]\nWorkDir=/daten/anlagen/\nCOM=21\nComLogging=1\n");
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
     QCOMPARE(form.document().filePath, QStringLiteral("/daten/anlagen/Neu.tkx"));
     QCOMPARE(form.portInUse(), quint16(0));
     QVERIFY(form.comLogging());
@@ -61,7 +61,7 @@ void TestAppForm::storedSettingsAreUsed() {
 void TestAppForm::twoEditsGiveOneMark() {
     SettingsSandbox sandbox;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
     form.markModified();
     form.markModified();
     QCOMPARE(form.windowTitle(),
@@ -75,13 +75,13 @@ void TestAppForm::closeQueryAnswers() {
     SettingsSandbox sandbox;
     ScriptedDialogs dialogs;
     {
-        TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+        TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
         form.show();
         QVERIFY(form.close()); // nothing changed: no question
         QVERIFY(dialogs.shown.isEmpty());
     }
     {
-        TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+        TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
         form.show();
         form.markModified();
         dialogs.expect("HinweisBox", DialogResult::Cancel);
@@ -103,7 +103,7 @@ void TestAppForm::closeAnsweredYesSavesFirst() {
     ScriptedDialogs dialogs;
     {
         // Asked to save, a cancelled file name keeps the window and the changes.
-        TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+        TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
         form.show();
         form.markModified();
         dialogs.expect("HinweisBox", DialogResult::Yes);
@@ -112,7 +112,7 @@ void TestAppForm::closeAnsweredYesSavesFirst() {
         QVERIFY(form.document().isModified());
     }
     {
-        TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+        TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
         form.markModified();
         const QString path = dir.filePath("anlage.tkx");
         dialogs.expect("HinweisBox", DialogResult::Yes);
@@ -125,7 +125,7 @@ void TestAppForm::closeAnsweredYesSavesFirst() {
     }
     {
         // A save that fails keeps the window open and the changes marked.
-        TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+        TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
         form.show();
         form.markModified();
         dialogs.expect("HinweisBox", DialogResult::Yes);
@@ -143,7 +143,7 @@ void TestAppForm::closeWritesTheFolderOfTheFile() {
     SettingsSandbox::write(sandbox.systemFile(), "[General]\nCOM=0\n");
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
     dialogs.expect("SaveDialog", DialogResult::Ok, dir.filePath("büro.tkx"));
     QCOMPARE(form.saveConfigurationAs(), 0);
     QCOMPARE(form.windowTitle(),
@@ -158,7 +158,7 @@ void TestAppForm::firstShowingHappensOnce() {
     SettingsSandbox sandbox;
     qputenv("TALVARO_PORTS", ""); // no ports: the search ends at once
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs);
+    TAppForm form(dialogs, dialogs);
     QVERIFY(form.isFirstShowPending());
     dialogs.expect("KeineAnlageDlg", DialogResult::Ok); // "Offline"
     dialogs.expect("SelectDeviceDlg", DialogResult::Cancel);
@@ -175,7 +175,7 @@ void TestAppForm::firstShowingHappensOnce() {
 void TestAppForm::menuHasEveryCommand() {
     SettingsSandbox sandbox;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
     QStringList entries;
     for (QAction* menu : form.menuBar()->actions()) {
         entries << menu->text();
@@ -197,7 +197,7 @@ void TestAppForm::menuHasEveryCommand() {
 void TestAppForm::deviceTypeAboveSevenActsAsTypeZero() {
     SettingsSandbox sandbox;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
     form.setDeviceType(11);
     QCOMPARE(form.document().deviceType(), 11u);
     QCOMPARE(form.windowTitle(),
@@ -209,7 +209,7 @@ void TestAppForm::deviceTypeAboveSevenActsAsTypeZero() {
 void TestAppForm::fixedClientArea() {
     SettingsSandbox sandbox;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
     QCOMPARE(form.width(), 760);
     QCOMPARE(form.height() - form.menuBar()->sizeHint().height(), 437);
     QCOMPARE(form.minimumSize(), form.maximumSize());

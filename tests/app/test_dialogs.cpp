@@ -240,7 +240,7 @@ void TestDialogs::fileFilterForQt() {
 void TestDialogs::programStartOrder() {
     SettingsSandbox sandbox;
     WidgetDialogs dialogs;
-    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
     dialogs.createDialogs(&form);
     form.show();
     dialogs.showTransfer();

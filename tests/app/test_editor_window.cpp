@@ -104,7 +104,7 @@ private:
 void TestEditorWindow::init() {
     m_sandbox = std::make_unique<SettingsSandbox>();
     m_dialogs = std::make_unique<ScriptedDialogs>();
-    m_form = std::make_unique<TAppForm>(*m_dialogs, TAppForm::FirstShowSearch::Off);
+    m_form = std::make_unique<TAppForm>(*m_dialogs, *m_dialogs, TAppForm::FirstShowSearch::Off);
     m_form->document().workDir = m_dir.path() + "/";
     m_form->show();
     QApplication::setActiveWindow(m_form.get());

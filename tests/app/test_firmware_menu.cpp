@@ -1,5 +1,5 @@
 // "Neue Firmware..." in the main window: the firmware dialog, wired to the window's update.
-#include "PtyDevice.h"
+#include "sim/PtyDevice.h"
 #include "ScriptedDialogs.h"
 #include "SettingsSandbox.h"
 #include "app/AppForm.h"
@@ -28,7 +28,7 @@ private slots:
 void TestFirmwareMenu::menuEntryShowsTheFirmwareDialog() {
     SettingsSandbox sandbox;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
     dialogs.expect(QStringLiteral("FirmwareDlg"), DialogResult::Cancel);
     form.findChild<QAction*>(QStringLiteral("NeueFirmware1"))->trigger();
     QVERIFY(dialogs.allAnswered());
@@ -37,7 +37,7 @@ void TestFirmwareMenu::menuEntryShowsTheFirmwareDialog() {
 void TestFirmwareMenu::realDialogForwardsToTheWindowsUpdate() {
     SettingsSandbox sandbox;
     WidgetDialogs dialogs;
-    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
     dialogs.createDialogs(&form);
     dialogs.attachFirmwareUpdate(form.firmwareUpdate());
 
@@ -70,7 +70,7 @@ void TestFirmwareMenu::loaderConfirmationStopsTheStartTimer() {
     QVERIFY(device.open());
     qputenv("TALVARO_PORTS", device.slavePath().toLocal8Bit());
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
     form.link().record().portInUse = 1;
     form.link().ComPort1().setPortNumber(1);
     QVERIFY(form.firmwareUpdate().startLoader());

@@ -37,7 +37,7 @@ void TestWindowLink::firstShowingFindsReadsAndProgramsTheDevice() {
     dialogs.expect("SuchenDlg", DialogResult::Cancel);
     dialogs.expect("ErgebnisDialog", DialogResult::Ok);
     {
-        TAppForm form(dialogs);
+        TAppForm form(dialogs, dialogs);
         form.show();
         QTRY_VERIFY(dialogs.allAnswered());
 
@@ -71,7 +71,7 @@ void TestWindowLink::factoryResetProgramsTheDefaults() {
     ScriptedDialogs dialogs;
     dialogs.expect("SuchenDlg", DialogResult::Cancel);
     dialogs.expect("ErgebnisDialog", DialogResult::Ok);
-    TAppForm form(dialogs);
+    TAppForm form(dialogs, dialogs);
     form.show();
     QTRY_VERIFY(dialogs.allAnswered());
 
@@ -97,7 +97,7 @@ void TestWindowLink::factoryResetProgramsTheDefaults() {
 void TestWindowLink::programmingASiblingKeepsTheEdits() {
     SettingsSandbox sandbox;
     ScriptedDialogs dialogs;
-    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
     form.show();
     QCOMPARE(form.document().deviceType(), 5u);
     form.model().setChecked("RBnab23", true);

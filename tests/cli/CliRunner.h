@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HeadlessHost.h"
-#include "TerminalDialogs.h"
+#include "headless/HeadlessHost.h"
+#include "headless/TerminalDialogs.h"
 
 #include <QFile>
 #include <QProcess>
@@ -53,6 +53,6 @@ struct ReferenceEditor {
     }
     QString errText;
     QTextStream err{&errText};
-    talvaro::cli::TerminalDialogs dialogs{err};
-    talvaro::cli::HeadlessHost host;
+    talvaro::headless::TerminalDialogs dialogs{err};
+    talvaro::headless::HeadlessHost host;
 };

@@ -1,7 +1,7 @@
 // talvaro-cli against simulated telephone systems on pseudo-terminals: read, program,
 // factory reset and the port list, each through the real serial port.
 #include "CliRunner.h"
-#include "LoaderHandler.h"
+#include "sim/LoaderHandler.h"
 #include "SimulatedPorts.h"
 
 #include <QElapsedTimer>

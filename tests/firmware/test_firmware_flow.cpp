@@ -2,7 +2,7 @@
 // loader, the dialog streams the file raw, and the search finds the restarted device.
 #include "FirmwareFiles.h"
 #include "LinkFakes.h"
-#include "LoaderHandler.h"
+#include "sim/LoaderHandler.h"
 #include "SimulatedPorts.h"
 
 #include "firmware/FWDlg.h"

@@ -1,5 +1,5 @@
 // The serial port and its packet matcher on a pseudo-terminal.
-#include "PtyDevice.h"
+#include "sim/PtyDevice.h"
 #include "link/LinkTypes.h"
 #include "link/PacketMatcher.h"
 #include "link/SerialLink.h"

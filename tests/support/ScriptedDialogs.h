@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Dialogs.h"
+#include "report/PrintDialogs.h"
 
 #include <QList>
 #include <QString>
@@ -11,7 +12,7 @@
 
 // Answers the program's dialogs from a script. Every dialog shown is recorded; one that
 // the script did not expect fails the running test.
-class ScriptedDialogs : public talvaro::Dialogs {
+class ScriptedDialogs : public talvaro::Dialogs, public talvaro::PrintDialogs {
 public:
     struct Shown {
         QString dialog; // "ErrorDialog", "HinweisBox", "MessageBox", "SelectDeviceDlg", ...

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PtyDevice.h"
+#include "sim/PtyDevice.h"
 
 #include <QStringList>
 

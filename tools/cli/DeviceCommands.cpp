@@ -1,11 +1,13 @@
 // Commands that talk to the telephone system: read, program, reset, and the port list.
 #include "Commands.h"
-#include "DeviceSession.h"
+#include "headless/DeviceSession.h"
 #include "link/PortMap.h"
 #include "link/PortStatus.h"
 #include "model/ConfigFile.h"
 
 namespace talvaro::cli {
+
+using namespace talvaro::headless;
 namespace {
 
 // The editor and the link as the window holds them, for one device command.

@@ -1,8 +1,8 @@
 // Commands on configuration files: show, new, diff, report.
 #include "Commands.h"
-#include "HeadlessHost.h"
+#include "headless/HeadlessHost.h"
 #include "ModelJson.h"
-#include "TerminalDialogs.h"
+#include "headless/TerminalDialogs.h"
 #include "model/ConfigFile.h"
 #include "report/ModelReport.h"
 #include "report/ReportBuilder.h"
@@ -12,6 +12,8 @@
 #include <QPrinter>
 
 namespace talvaro::cli {
+
+using namespace talvaro::headless;
 namespace {
 
 // The editor as "setDeviceType" leaves it, holding FILE as "Ö&ffnen..." opens it.

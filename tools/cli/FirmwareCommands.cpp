@@ -1,6 +1,6 @@
 // Firmware files: "firmware check" and "firmware install".
 #include "Commands.h"
-#include "DeviceSession.h"
+#include "headless/DeviceSession.h"
 #include "firmware/Decryptfw.h"
 #include "firmware/FirmwareUpdate.h"
 #include "firmware/SessionFirmwareHost.h"
@@ -9,6 +9,8 @@
 #include <QDeadlineTimer>
 
 namespace talvaro::cli {
+
+using namespace talvaro::headless;
 namespace {
 
 // The firmware dialog's progress bar, on the terminal.

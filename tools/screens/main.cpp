@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
     const QString out = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(out);
     WidgetDialogs dialogs;
-    TAppForm form(dialogs, TAppForm::FirstShowSearch::Off);
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
     dialogs.createDialogs(&form);
     form.show();
     for (int i = 2; i < argc; ++i) {

@@ -1,7 +1,7 @@
 // talvaro-sim: a telephone system on a pseudo-terminal, for trying the program without
 // hardware. Prints the slave path; TALVARO_PORTS=<path> makes it COM1.
-#include "LoaderHandler.h"
-#include "PtyDevice.h"
+#include "sim/LoaderHandler.h"
+#include "sim/PtyDevice.h"
 
 #include "model/DeviceTypes.h"
 

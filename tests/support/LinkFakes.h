@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ScriptedDialogs.h"
-#include "SimDevice.h"
+#include "sim/SimDevice.h"
 #include "link/ExchangeHost.h"
 #include "link/LinkPort.h"
 #include "model/Document.h"

@@ -1,4 +1,4 @@
-#include "LoaderHandler.h"
+#include "sim/LoaderHandler.h"
 
 namespace talvaro::sim {
 namespace {

@@ -1,6 +1,6 @@
 // The simulated device's firmware loader: record framing, replies, faults, and the
 // return to the command protocol once the loader has gone quiet.
-#include "LoaderHandler.h"
+#include "sim/LoaderHandler.h"
 
 #include "firmware/Crc16.h"
 

@@ -8,7 +8,7 @@
 // "&Ja" only when the user said so beforehand (--yes), and no person is ever waited for.
 // A dialog that ends an operation (a result, an error, a refusal) is remembered, so the
 // caller knows when and how the operation has ended.
-namespace talvaro::cli {
+namespace talvaro::headless {
 
 enum class Outcome { Running, Succeeded, Failed };
 
@@ -51,8 +51,6 @@ public:
     // There is nobody to pick a file or a printer.
     QString getOpenFileName(const FileDialogRequest&) override { return {}; }
     QString getSaveFileName(const FileDialogRequest&) override { return {}; }
-    bool execPrintDialog(QPrinter&) override { return false; }
-    void execPrinterSetup(QPrinter&) override {}
 
 private:
     void say(const QString& text);
@@ -69,4 +67,4 @@ private:
     std::function<void()> m_transferClosed;
 };
 
-} // namespace talvaro::cli
+} // namespace talvaro::headless

@@ -1,4 +1,4 @@
-#include "LoaderReception.h"
+#include "sim/LoaderReception.h"
 
 #include "firmware/Crc16.h"
 #include "firmware/FirmwareRecords.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LoaderReception.h"
-#include "SimDevice.h"
+#include "sim/LoaderReception.h"
+#include "sim/SimDevice.h"
 
 #include <chrono>
 #include <functional>

@@ -1,5 +1,5 @@
 // Demo mode: the arguments it takes, and the simulated device it puts behind COM1.
-#include "DemoMode.h"
+#include "sim/DemoMode.h"
 #include "link/PortMap.h"
 
 #include <QSerialPort>

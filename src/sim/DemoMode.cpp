@@ -1,7 +1,7 @@
-#include "DemoMode.h"
+#include "sim/DemoMode.h"
 
-#include "LoaderHandler.h"
-#include "PtyDevice.h"
+#include "sim/LoaderHandler.h"
+#include "sim/PtyDevice.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "HeadlessHost.h"
-#include "TerminalDialogs.h"
+#include "headless/HeadlessHost.h"
+#include "headless/TerminalDialogs.h"
 #include "link/LinkSession.h"
 
 #include <functional>
 
 // One conversation with the telephone system: the window's read, program and reset
 // commands, each run until its result or error message.
-namespace talvaro::cli {
+namespace talvaro::headless {
 
 class DeviceSession {
 public:
@@ -36,4 +36,4 @@ private:
 // that number. Returns the COM number, or 0 when nothing stands behind the name.
 quint16 restrictSearchTo(const QString& port);
 
-} // namespace talvaro::cli
+} // namespace talvaro::headless

@@ -1,4 +1,4 @@
-#include "PtyDevice.h"
+#include "sim/PtyDevice.h"
 
 #include <QFile>
 

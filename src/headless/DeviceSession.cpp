@@ -1,4 +1,4 @@
-#include "DeviceSession.h"
+#include "headless/DeviceSession.h"
 
 #include "link/PortMap.h"
 
@@ -6,7 +6,7 @@
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 
-namespace talvaro::cli {
+namespace talvaro::headless {
 namespace {
 
 // A search over all twenty ports takes about twenty seconds; no step waits longer than
@@ -58,4 +58,4 @@ quint16 restrictSearchTo(const QString& port) {
     return static_cast<quint16>(number);
 }
 
-} // namespace talvaro::cli
+} // namespace talvaro::headless

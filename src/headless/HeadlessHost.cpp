@@ -1,8 +1,8 @@
-#include "HeadlessHost.h"
+#include "headless/HeadlessHost.h"
 
 #include "model/ConfigFile.h"
 
-namespace talvaro::cli {
+namespace talvaro::headless {
 
 HeadlessHost::HeadlessHost(Dialogs& dialogs) : m_dialogs(dialogs), m_model(m_document, dialogs) {
     m_document.filePath = m_document.defaultFileName;
@@ -48,4 +48,4 @@ void HeadlessHost::stopFirmwareStartTimer() {
         m_stopFirmwareStartTimer();
 }
 
-} // namespace talvaro::cli
+} // namespace talvaro::headless

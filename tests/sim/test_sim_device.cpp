@@ -1,5 +1,5 @@
 // The simulated device's side of the protocol, where it must catch the tool's faults.
-#include "SimDevice.h"
+#include "sim/SimDevice.h"
 #include "model/ImageBuffers.h"
 
 #include <QTest>

@@ -9,7 +9,7 @@
 
 // The main window's state without the window: document, images and the configuration
 // model, changed in the same steps the window takes.
-namespace talvaro::cli {
+namespace talvaro::headless {
 
 class HeadlessHost : public ExchangeHost {
 public:
@@ -48,4 +48,4 @@ private:
     std::function<void()> m_stopFirmwareStartTimer;
 };
 
-} // namespace talvaro::cli
+} // namespace talvaro::headless
