@@ -1,115 +1,184 @@
 #include "FirmwareTransfer.h"
 
-#include "firmware/ComPort.h"
 #include "firmware/FirmwareRecords.h"
 #include "firmware/HexStream.h"
+#include "firmware/RawSerialPort.h"
 #include "model/Dialogs.h"
 
 #include <QBuffer>
-#include <QThread>
+#include <QMetaObject>
 
+#include <chrono>
 #include <optional>
-#include <vector>
 
 namespace talvaro {
 namespace {
 
 constexpr qint32 TransferBaudRate = 57600;
-constexpr qsizetype TransferBufferSize = 262144;
-constexpr quint8 MaxRejections = 4; // in a row, for one record
-
-enum class TransferError { FileAccess, PortAccess, NoReply, Corrupt };
+constexpr qsizetype StreamCapacity = 262144; // a file accepted by the check never holds more
 
 struct ErrorText {
-    TransferError error;
+    TransferResult result;
     const char* caption;
     const char* line;
 };
 
 constexpr ErrorText ErrorTexts[] = {
-    {TransferError::FileAccess, "Fehler", "Auf die Firmwaredatei kann nicht zugegriffen werden."},
-    {TransferError::PortAccess, "Schnittstellenfehler",
+    {TransferResult::FileAccess, "Fehler", "Auf die Firmwaredatei kann nicht zugegriffen werden."},
+    {TransferResult::PortAccess, "Schnittstellenfehler",
      "Auf die Schnittstelle kann nicht zugegriffen werden."},
-    {TransferError::NoReply, "Schnittstellenfehler", "Telefonanlage antwortet nicht."},
-    {TransferError::Corrupt, "Fehler", "Die Datei ist beschädigt."},
+    {TransferResult::NoReply, "Schnittstellenfehler", "Telefonanlage antwortet nicht."},
+    {TransferResult::Corrupt, "Fehler", "Die Datei ist beschädigt."},
 };
 
-void showError(Dialogs& dialogs, TransferError error) {
+// The record stream of the content, or nothing when it is cut off or broken: such a
+// stream is never sent to the loader.
+std::optional<QByteArray> recordStream(const QByteArray& fileContent) {
+    QBuffer in;
+    in.setData(fileContent);
+    in.open(QIODevice::ReadOnly);
+    QByteArray stream(StreamCapacity, '\0');
+    auto* bytes = reinterpret_cast<quint8*>(stream.data());
+    const HexStreamResult parsed = parseHexStream(in, bytes, StreamCapacity);
+    if (parsed.overflow || !isWellFormedStream(bytes, parsed.count))
+        return std::nullopt;
+    stream.truncate(parsed.count);
+    return stream;
+}
+
+// The machine's line on the raw port; runs on the worker thread.
+class RawTransferPort : public TransferPort {
+public:
+    RawTransferPort(RawSerialPort& port, const TransferTimings& timings, FirmwareTransfer& transfer)
+        : m_port(port), m_timings(timings), m_transfer(transfer) {}
+
+    void drainInput() override {
+        m_port.setTimeouts(m_timings.drainTimeout);
+        quint8 stale = 0;
+        while (m_port.read(&stale, 1)) {
+        }
+        m_port.setTimeouts(m_timings.replyTimeout);
+    }
+    void sendRecord(const QByteArray& record) override {
+        // A failed write shows as a missing reply.
+        m_port.write(reinterpret_cast<const quint8*>(record.constData()), record.size());
+    }
+    void reportProgress(int percent) override { emit m_transfer.progress(percent); }
+
+private:
+    RawSerialPort& m_port;
+    const TransferTimings& m_timings;
+    FirmwareTransfer& m_transfer;
+};
+
+TransferResult resultOf(TransferMachine::State state) {
+    switch (state) {
+    case TransferMachine::State::Accepted:
+        return TransferResult::Done;
+    case TransferMachine::State::NoReply:
+        return TransferResult::NoReply;
+    case TransferMachine::State::Corrupt:
+        return TransferResult::Corrupt;
+    default:
+        return TransferResult::Cancelled;
+    }
+}
+
+} // namespace
+
+FirmwareTransfer::FirmwareTransfer(QObject* parent) : QObject(parent) {
+    qRegisterMetaType<TransferResult>();
+}
+
+FirmwareTransfer::~FirmwareTransfer() {
+    cancel();
+    joinWorker();
+}
+
+bool FirmwareTransfer::start(const QByteArray& fileContent, const QString& portName,
+                             const TransferTimings& timings) {
+    if (m_running)
+        return false;
+    joinWorker(); // the previous worker has reported its end and is leaving
+    m_cancelled = false;
+    m_running = true;
+    m_worker = std::thread([this, fileContent, portName, timings] {
+        const TransferResult result = run(fileContent, portName, timings);
+        // Delivered on the starting thread, after every progress report.
+        QMetaObject::invokeMethod(
+            this,
+            [this, result] {
+                m_running = false;
+                emit finished(result);
+            },
+            Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void FirmwareTransfer::cancel() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_cancelled = true;
+    }
+    m_wake.notify_all();
+}
+
+void FirmwareTransfer::joinWorker() {
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+bool FirmwareTransfer::pause(int ms) {
+    std::unique_lock lock(m_mutex);
+    return !m_wake.wait_for(lock, std::chrono::milliseconds(ms),
+                            [this] { return m_cancelled.load(); });
+}
+
+TransferResult FirmwareTransfer::run(const QByteArray& fileContent, const QString& portName,
+                                     const TransferTimings& timings) {
+    const std::optional<QByteArray> stream = recordStream(fileContent);
+    if (!stream)
+        return TransferResult::FileAccess;
+    if (!pause(timings.afterLinkClosed + timings.beforeOpen))
+        return TransferResult::Cancelled;
+    TransferMachine::State end;
+    {
+        RawSerialPort port;
+        if (!port.open(portName, TransferBaudRate, timings.openTimeout))
+            return TransferResult::PortAccess;
+        RawTransferPort line(port, timings, *this);
+        TransferMachine machine(line, *stream);
+        machine.start();
+        while (!machine.finished()) {
+            if (m_cancelled) {
+                machine.cancel();
+                break;
+            }
+            quint8 reply = 0;
+            if (port.read(&reply, 1))
+                machine.replyReceived(reply);
+            else
+                machine.replyTimedOut();
+        }
+        end = machine.state();
+    } // the port is closed before any error is shown
+    if (end != TransferMachine::State::Accepted)
+        return resultOf(end);
+    // The loader stores the firmware and restarts; a cancel cuts only the waiting short.
+    if (pause(timings.afterClose))
+        pause(timings.afterTransfer);
+    return TransferResult::Done;
+}
+
+void showTransferError(Dialogs& dialogs, TransferResult result) {
     for (const ErrorText& text : ErrorTexts) {
-        if (text.error == error) {
+        if (text.result == result) {
             dialogs.showMessage(MessageDialog::Error, QString::fromUtf8(text.caption),
                                 {QStringLiteral("Fehler!"), QString::fromUtf8(text.line)});
             return;
         }
     }
-}
-
-void drainInput(ComPort& port, const TransferTimings& timings) {
-    port.setTimeouts(timings.drainTimeout);
-    quint8 stale = 0;
-    while (port.read(&stale, 1)) {
-    }
-    port.setTimeouts(timings.replyTimeout);
-}
-
-// The transfer proper. The port is closed when it returns, so that an error is shown
-// only after it is released.
-std::optional<TransferError> runTransfer(const QByteArray& fileContent, const QString& portName,
-                                         const TransferHooks& hooks,
-                                         const TransferTimings& timings) {
-    ComPort port;
-    QBuffer in;
-    in.setData(fileContent);
-    in.open(QIODevice::ReadOnly);
-    std::vector<quint8> stream(TransferBufferSize);
-    const HexStreamResult parsed = parseHexStream(in, stream.data(), TransferBufferSize);
-    // Never send a cut-off or broken stream to the loader.
-    if (parsed.overflow || !isWellFormedStream(stream.data(), parsed.count))
-        return TransferError::FileAccess;
-    QThread::msleep(timings.beforeOpen);
-    if (!port.open(portName, TransferBaudRate, timings.openTimeout))
-        return TransferError::PortAccess;
-    const qsizetype count = parsed.count;
-
-    qsizetype pos = 0;
-    qsizetype accepted = 0;
-    quint8 rejections = 0;
-    while (pos < count) {
-        const qsizetype recordSize = RecordHeaderSize + *recordLength(stream.data(), count, pos);
-        drainInput(port, timings);
-        if (hooks.progress)
-            hooks.progress(static_cast<int>(accepted * 100 / count));
-        port.write(stream.data() + pos, recordSize); // a failed write shows as no reply
-        if (hooks.processEvents)
-            hooks.processEvents();
-
-        quint8 reply = 0;
-        if (!port.read(&reply, 1))
-            return TransferError::NoReply;
-        if (reply == AcceptByte) {
-            accepted += recordSize;
-            pos += recordSize;
-            rejections = 0;
-        } else if (++rejections == MaxRejections) {
-            return TransferError::Corrupt;
-        }
-    }
-
-    port.close();
-    QThread::msleep(timings.afterClose);
-    return std::nullopt;
-}
-
-} // namespace
-
-bool transferFirmware(const QByteArray& fileContent, const QString& portName, Dialogs& dialogs,
-                      const TransferHooks& hooks, const TransferTimings& timings) {
-    if (const auto error = runTransfer(fileContent, portName, hooks, timings)) {
-        showError(dialogs, *error);
-        return false;
-    }
-    QThread::msleep(timings.afterTransfer);
-    return true;
 }
 
 } // namespace talvaro

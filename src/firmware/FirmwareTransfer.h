@@ -1,19 +1,23 @@
 #pragma once
 
+#include "firmware/TransferMachine.h"
+
 #include <QByteArray>
-#include <QCoreApplication>
+#include <QObject>
 #include <QString>
 
-#include <functional>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace talvaro {
 
 class Dialogs;
 
-constexpr quint8 AcceptByte = 0x11;
-
 // Waits of the transfer, in milliseconds. Tests shorten them; the program uses these.
 struct TransferTimings {
+    int afterLinkClosed = 100; // the window's port has just been released
     int beforeOpen = 200;
     int openTimeout = 2000;
     int drainTimeout = 1;
@@ -22,17 +26,45 @@ struct TransferTimings {
     int afterTransfer = 3000; // the loader stores the firmware and restarts
 };
 
-struct TransferHooks {
-    std::function<void(int percent)> progress;
-    // Lets the user interface repaint between records.
-    std::function<void()> processEvents = [] { QCoreApplication::processEvents(); };
+enum class TransferResult { Done, FileAccess, PortAccess, NoReply, Corrupt, Cancelled };
+
+// Streams the records of a firmware file's content, as they stand, to the loader on a
+// port ("COM<n>" or a device path) that it opens raw. The port's blocking reads and
+// the transfer's waits run on a worker thread; progress and the end come back as
+// signals to the thread that started it.
+class FirmwareTransfer : public QObject {
+    Q_OBJECT
+public:
+    explicit FirmwareTransfer(QObject* parent = nullptr);
+    // A transfer still running is cancelled and waited for.
+    ~FirmwareTransfer() override;
+
+    // False when a transfer is still running.
+    bool start(const QByteArray& fileContent, const QString& portName,
+               const TransferTimings& timings = {});
+    // Nothing more is sent once the step under way has ended; `finished` follows.
+    void cancel();
+    bool isRunning() const { return m_running; }
+
+signals:
+    void progress(int percent);
+    void finished(talvaro::TransferResult result);
+
+private:
+    TransferResult run(const QByteArray& fileContent, const QString& portName,
+                       const TransferTimings& timings);
+    // False when cancelled during the wait.
+    bool pause(int ms);
+    void joinWorker();
+
+    std::thread m_worker;
+    std::atomic<bool> m_running = false;
+    std::atomic<bool> m_cancelled = false;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
 };
 
-// Streams the records of a firmware file's content, as they stand, to the loader on
-// `portName` ("COM<n>" or a device path) and waits for AcceptByte after each. A refused
-// record is sent again, four times at most in a row. Failures are shown in the error
-// dialog once the port is closed. True when every record was accepted.
-bool transferFirmware(const QByteArray& fileContent, const QString& portName, Dialogs& dialogs,
-                      const TransferHooks& hooks = {}, const TransferTimings& timings = {});
+// The error dialog of a failed transfer; nothing for Done and Cancelled.
+void showTransferError(Dialogs& dialogs, TransferResult result);
 
 } // namespace talvaro

@@ -10,8 +10,7 @@
 namespace talvaro {
 namespace {
 
-constexpr int PortProbeMs = 100;   // a listed port stays open this long
-constexpr int AfterLoaderMs = 100; // between closing the window's port and the transfer
+constexpr int PortProbeMs = 100; // a listed port stays open this long
 
 enum class FlowMessage { NoFile, BadFile, WrongType, NoFreePort, NoPortChosen, PortNotOpened };
 
@@ -66,6 +65,9 @@ FirmwareUpdate::FirmwareUpdate(FirmwareHost& host, Dialogs& dialogs, QObject* pa
     : QObject(parent), m_host(host), m_dialogs(dialogs), m_view(&noView) {
     TimerFWUpdate.setInterval(StartTimeoutMs);
     connect(&TimerFWUpdate, &QTimer::timeout, this, &FirmwareUpdate::TimerFWUpdateTimer);
+    connect(&m_transfer, &FirmwareTransfer::progress, this,
+            [this](int percent) { m_view->setProgress(percent); });
+    connect(&m_transfer, &FirmwareTransfer::finished, this, &FirmwareUpdate::transferFinished);
 }
 
 void FirmwareUpdate::setView(FirmwareView* view) {
@@ -154,32 +156,34 @@ void FirmwareUpdate::MsgLoaderReady() {
     // nothing: the user no longer expects a transfer.
     if (!std::exchange(m_awaitingLoader, false))
         return;
-    LinkPort& link = m_host.link();
-    link.close();
-    link.pause(AfterLoaderMs);
-    runUpdate();
-    m_host.searchAndRead();
-    m_view->closeDialog();
+    m_host.link().close();
+    startTransfer();
 }
 
-bool FirmwareUpdate::runUpdate() {
+void FirmwareUpdate::startTransfer() {
     m_view->transferStarting();
     m_view->setProgress(0);
     m_busy = true;
-    TransferHooks hooks;
-    hooks.progress = [this](int percent) { m_view->setProgress(percent); };
-    const bool done = transferFirmware(m_checkedContent, m_portName, m_dialogs, hooks, m_timings);
-    // Progress is reported before each record; a finished transfer is a full bar.
-    if (done)
+    m_transfer.start(m_checkedContent, m_portName, m_timings);
+}
+
+void FirmwareUpdate::transferFinished(TransferResult result) {
+    const bool done = result == TransferResult::Done;
+    if (done) {
+        // Progress is reported before each record; a finished transfer is a full bar.
         m_view->setProgress(100);
-    if (done)
         m_dialogs.showMessage(
             MessageDialog::Ergebnis, QStringLiteral("Neue Firmware"),
             {QString(),
              QStringLiteral("Das speichen der Firmware in der Telefonanlage war erfolgreich.")});
+    } else {
+        showTransferError(m_dialogs, result);
+    }
     m_busy = false;
     m_view->transferEnded();
-    return done;
+    m_host.searchAndRead();
+    m_view->closeDialog();
+    emit updateEnded(done);
 }
 
 void FirmwareUpdate::dialogClosed() {

@@ -36,10 +36,8 @@ public:
     bool startLoader();
     void TimerFWUpdateTimer();
     void stopStartTimer() { TimerFWUpdate.stop(); }
-    // Handler of MsgLoaderReady.
+    // Handler of MsgLoaderReady: releases the window's port and starts the transfer.
     void MsgLoaderReady();
-    // The transfer with its result; true when every record was accepted.
-    bool runUpdate();
 
     // FormCloseQuery: no closing while the transfer runs.
     bool FormCloseQuery() const { return !m_busy; }
@@ -51,14 +49,22 @@ public:
     QString portName() const { return m_portName; }
     const QTimer& startTimer() const { return TimerFWUpdate; }
 
+signals:
+    // The transfer has ended, its result has been shown and the search after it has
+    // run; `done` when every record was accepted.
+    void updateEnded(bool done);
+
 private:
     bool choosePort();
+    void startTransfer();
+    void transferFinished(TransferResult result);
 
     FirmwareHost& m_host;
     Dialogs& m_dialogs;
     FirmwareView* m_view;
     TDecryptFirmware m_decrypt;
     TransferTimings m_timings;
+    FirmwareTransfer m_transfer;
     QTimer TimerFWUpdate;
 
     QString m_portName;

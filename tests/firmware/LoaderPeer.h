@@ -15,6 +15,7 @@
 // is given up after twice `replyTimeoutMs`.
 inline talvaro::TransferTimings quickTimings(int replyTimeoutMs) {
     talvaro::TransferTimings t;
+    t.afterLinkClosed = 0;
     t.beforeOpen = 0;
     t.openTimeout = 20;
     t.replyTimeout = replyTimeoutMs;
@@ -31,9 +32,13 @@ public:
     LoaderPeer(const PtyPair& pty, QList<int> replies, QByteArray afterReply = {})
         : m_pty(pty), m_replies(std::move(replies)), m_afterReply(std::move(afterReply)),
           m_thread([this] { run(); }) {}
-    ~LoaderPeer() {
+    ~LoaderPeer() { stop(); }
+
+    // Stops reading: whatever the program writes from now on stays in the pty.
+    void stop() {
         m_stop = true;
-        m_thread.join();
+        if (m_thread.joinable())
+            m_thread.join();
     }
 
     QList<QByteArray> records() const {

@@ -2,15 +2,14 @@
 // loader, the dialog streams the file raw, and the search finds the restarted device.
 #include "FirmwareFiles.h"
 #include "LinkFakes.h"
-#include "sim/LoaderHandler.h"
 #include "SimulatedPorts.h"
+#include "sim/LoaderHandler.h"
 
 #include "firmware/FWDlg.h"
 #include "firmware/FirmwareUpdate.h"
 #include "firmware/SessionFirmwareHost.h"
 #include "link/LinkSession.h"
 
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -55,6 +54,7 @@ struct Rig {
         QObject::connect(&session, &LinkSession::loaderReady, &update,
                          &FirmwareUpdate::MsgLoaderReady);
         TransferTimings timings;
+        timings.afterLinkClosed = 0;
         timings.beforeOpen = 0;
         timings.replyTimeout = 300;
         timings.afterClose = 0;
@@ -74,12 +74,8 @@ struct Rig {
     }
     void start() { devices.start(); }
     // Runs the event loop until the dialog has closed and the script is used up.
-    bool finished(int timeoutMs = 20000) {
-        QElapsedTimer clock;
-        clock.start();
-        while ((dlg.isVisible() || !dialogs.allAnswered()) && clock.elapsed() < timeoutMs)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-        return !dlg.isVisible() && dialogs.allAnswered();
+    bool finished() {
+        return QTest::qWaitFor([this] { return !dlg.isVisible() && dialogs.allAnswered(); }, 60000);
     }
 
     WindowHost host;
@@ -175,7 +171,7 @@ void TestFirmwareFlow::failedTransferStillSearches() {
     Rig rig({5});
     const auto loader = rig.loaderOn(1, {3, 4, -1});
     rig.start();
-    rig.session.record().portInUse = 1;
+    rig.session.exchange().deviceFoundOn(1);
     rig.session.ComPort1().setPortNumber(1);
     QVERIFY(rig.session.ComPort1().open());
     rig.dialogs.expect(QStringLiteral("ErrorDialog"), DialogResult::Ok);

@@ -2,11 +2,12 @@
 #include "LoaderPeer.h"
 #include "ScriptedDialogs.h"
 
-#include "firmware/ComPort.h"
 #include "firmware/FirmwareTransfer.h"
+#include "firmware/RawSerialPort.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -69,12 +70,19 @@ void TestFirmwareTransfer::init() {
     m_progress.clear();
 }
 
+// Runs one transfer to its end and shows its error, as the update flow does.
 bool TestFirmwareTransfer::run(const QString& port, const TransferTimings& timings) {
-    TransferHooks hooks;
-    hooks.progress = [this](int percent) { m_progress.append(percent); };
     QFile file(m_file);
     const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    return transferFirmware(content, port, *m_dialogs, hooks, timings);
+    FirmwareTransfer transfer;
+    connect(&transfer, &FirmwareTransfer::progress, this,
+            [this](int percent) { m_progress.append(percent); });
+    QSignalSpy finished(&transfer, &FirmwareTransfer::finished);
+    if (!transfer.start(content, port, timings) || !finished.wait(60000))
+        return false;
+    const auto result = finished.at(0).at(0).value<TransferResult>();
+    showTransferError(*m_dialogs, result);
+    return result == TransferResult::Done;
 }
 
 void TestFirmwareTransfer::expectError(const QString& caption, const QString& line) {
@@ -136,8 +144,10 @@ void TestFirmwareTransfer::fourthRefusalEnds() {
     LoaderPeer loader(*m_pty, {0x11, Refuse, Refuse, Refuse, Refuse});
     QVERIFY(!run(m_pty->slavePath));
     expectError(QStringLiteral("Fehler"), QStringLiteral("Die Datei ist beschädigt."));
-    QTest::qWait(50);
+    // The port is closed by now: what was sent is either taken or still in the line.
+    loader.stop();
     QCOMPARE(loader.records().size(), 5); // nothing is sent after the failure
+    QVERIFY(m_pty->receive(0).isEmpty());
 }
 
 void TestFirmwareTransfer::silentLoaderEnds() {
@@ -155,7 +165,7 @@ void TestFirmwareTransfer::silentLoaderEnds() {
 
 // Another program holds the port: the error comes, and the file is closed again.
 void TestFirmwareTransfer::heldPortEnds() {
-    ComPort holder;
+    RawSerialPort holder;
     QVERIFY(holder.open(m_pty->slavePath, 57600, 100));
     m_dialogs->expect(QStringLiteral("ErrorDialog"), DialogResult::Ok);
     const int handles = openHandles();

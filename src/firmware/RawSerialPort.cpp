@@ -1,4 +1,4 @@
-#include "ComPort.h"
+#include "RawSerialPort.h"
 
 #include "link/PortMap.h"
 
@@ -43,11 +43,11 @@ bool waitFor(int fd, short events, int timeoutMs) {
 
 } // namespace
 
-ComPort::~ComPort() {
+RawSerialPort::~RawSerialPort() {
     close();
 }
 
-bool ComPort::open(const QString& deviceName, qint32 baudRate, int timeoutMs) {
+bool RawSerialPort::open(const QString& deviceName, qint32 baudRate, int timeoutMs) {
     if (isOpen())
         return false;
     const QString path = portPathFromName(deviceName);
@@ -67,7 +67,7 @@ bool ComPort::open(const QString& deviceName, qint32 baudRate, int timeoutMs) {
     return true;
 }
 
-bool ComPort::setUp(qint32 baudRate, int timeoutMs) {
+bool RawSerialPort::setUp(qint32 baudRate, int timeoutMs) {
     // Another program's exclusive hold does not keep root out, and not every program
     // takes one: refuse a port that is marked exclusive or locked, then claim it both
     // ways ourselves.
@@ -105,14 +105,14 @@ bool ComPort::setUp(qint32 baudRate, int timeoutMs) {
     return setTimeouts(timeoutMs);
 }
 
-bool ComPort::setTimeouts(int timeoutMs) {
+bool RawSerialPort::setTimeouts(int timeoutMs) {
     if (timeoutMs < 0)
         return false;
     m_timeoutMs = timeoutMs;
     return true;
 }
 
-bool ComPort::close() {
+bool RawSerialPort::close() {
     if (isOpen()) {
         // The exclusive mark outlives this handle while anyone else keeps the device open;
         // clear it, but only when it is ours.
@@ -125,7 +125,7 @@ bool ComPort::close() {
     return true;
 }
 
-bool ComPort::write(const quint8* data, qsizetype count) {
+bool RawSerialPort::write(const quint8* data, qsizetype count) {
     if (!isOpen())
         return false;
     qsizetype done = 0;
@@ -143,7 +143,7 @@ bool ComPort::write(const quint8* data, qsizetype count) {
     return true;
 }
 
-bool ComPort::read(quint8* buffer, qsizetype count) {
+bool RawSerialPort::read(quint8* buffer, qsizetype count) {
     if (!isOpen())
         return false;
     const qint64 totalMs = qint64(m_timeoutMs) * (count + 1);

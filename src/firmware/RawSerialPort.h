@@ -7,12 +7,12 @@ namespace talvaro {
 
 // A serial port opened raw, with blocking reads under time-outs, for the firmware
 // transfer. A new port is closed; destroying an open port closes it.
-class ComPort {
+class RawSerialPort {
 public:
-    ComPort() = default;
-    ~ComPort();
-    ComPort(const ComPort&) = delete;
-    ComPort& operator=(const ComPort&) = delete;
+    RawSerialPort() = default;
+    ~RawSerialPort();
+    RawSerialPort(const RawSerialPort&) = delete;
+    RawSerialPort& operator=(const RawSerialPort&) = delete;
 
     // Opens "COM<n>" (or a device path) exclusively at the given baud rate, 8N1, no flow
     // control, DTR and RTS inactive, with read time-outs for t. Fails when already open,
