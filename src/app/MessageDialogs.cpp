@@ -105,17 +105,18 @@ TErgebnisDialog::TErgebnisDialog(QWidget* parent)
     addOkButton();
 }
 
-TProgErgebnisDialog::TProgErgebnisDialog(QWidget* parent)
+TProgErgebnisDialog::TProgErgebnisDialog(QWidget* parent, int restartDelayMs)
     : TMessageDialog(QString(), Picture::None, PlainDialogSize, parent) {
     setObjectName(QStringLiteral("ProgErgebnisDialog"));
     m_ok = addOkButton();
     m_timer.setSingleShot(true);
+    m_timer.setInterval(restartDelayMs);
     connect(&m_timer, &QTimer::timeout, this, &TProgErgebnisDialog::restartDone);
 }
 
 void TProgErgebnisDialog::showEvent(QShowEvent* event) {
     TMessageDialog::showEvent(event);
-    m_timer.start(RestartDelayMs);
+    m_timer.start();
     m_ok->setFocus();
     m_ok->setEnabled(false);
 }

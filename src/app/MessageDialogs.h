@@ -61,13 +61,13 @@ public:
 };
 
 // Shown after programming: the device restarts meanwhile, so "OK" waits 2700 ms and
-// the dialog cannot be closed before.
+// the dialog cannot be closed before. Tests shorten the wait.
 class TProgErgebnisDialog : public TMessageDialog {
     Q_OBJECT
 public:
     static constexpr int RestartDelayMs = 2700;
 
-    explicit TProgErgebnisDialog(QWidget* parent = nullptr);
+    explicit TProgErgebnisDialog(QWidget* parent = nullptr, int restartDelayMs = RestartDelayMs);
 
     QPushButton* okButton() const { return m_ok; }
     bool isWaiting() const { return m_timer.isActive(); }
