@@ -64,9 +64,17 @@ std::optional<QByteArray> largestFile(const QString& path) {
     return text;
 }
 
-// One transfer from start() to finished, in ms, on a fresh paced device whose loader
-// already listens; nothing when it did not end with every record accepted as sent.
-std::optional<double> transferOnce(const QByteArray& content, const QByteArray& stream) {
+// Times of one transfer in ms from start(): the progress reports come right before the
+// first and the last record is sent, after its drain.
+struct Run {
+    double firstRecord = 0;
+    double lastRecord = 0;
+    double finished = 0;
+};
+
+// One transfer from start() to finished on a fresh paced device whose loader already
+// listens; nothing when it did not end with every record accepted as sent.
+std::optional<Run> transferOnce(const QByteArray& content, const QByteArray& stream) {
     sim::PtyDevice device(BenchType);
     device.setWireRate(Baud);
     // The loader stays quiet long past the last record: the device does not restart here.
@@ -84,13 +92,19 @@ std::optional<double> transferOnce(const QByteArray& content, const QByteArray& 
     FirmwareTransfer transfer;
     QEventLoop loop;
     QElapsedTimer clock;
-    double elapsedMs = 0;
+    Run run;
     TransferResult result = TransferResult::Cancelled;
     int reports = 0;
     // The update's dialog takes every report on the starting thread as well.
     QObject::connect(&transfer, &FirmwareTransfer::progress, &loop, [&] { ++reports; });
+    // Noted on the worker thread itself, so that no hand-off delays the time.
+    std::vector<double> sent;
+    sent.reserve(Records);
+    QObject::connect(
+        &transfer, &FirmwareTransfer::progress, &loop,
+        [&] { sent.push_back(clock.nsecsElapsed() / 1e6); }, Qt::DirectConnection);
     QObject::connect(&transfer, &FirmwareTransfer::finished, &loop, [&](TransferResult r) {
-        elapsedMs = clock.nsecsElapsed() / 1e6;
+        run.finished = clock.nsecsElapsed() / 1e6;
         result = r;
         loop.quit();
     });
@@ -102,12 +116,15 @@ std::optional<double> transferOnce(const QByteArray& content, const QByteArray& 
     const bool allAccepted = device.withDevice([&](sim::SimDevice&) {
         return loader->recordsReceived() == Records && loader->acceptedStream() == stream;
     });
-    if (result != TransferResult::Done || !allAccepted || reports != Records) {
+    if (result != TransferResult::Done || !allAccepted || reports != Records ||
+        sent.size() != size_t(Records)) {
         out << "the transfer did not deliver every record once (result " << int(result) << ", "
             << reports << " progress reports)" << Qt::endl;
         return std::nullopt;
     }
-    return elapsedMs;
+    run.firstRecord = sent.front();
+    run.lastRecord = sent.back();
+    return run;
 }
 
 QString ms(double value) {
@@ -136,12 +153,15 @@ int main(int argc, char* argv[]) {
     // What the loader must receive: every record as it stands, length field included.
     const QByteArray stream = QByteArray::fromHex(content->simplified().replace(' ', ""));
 
-    std::vector<double> totals;
+    std::vector<double> totals, opening, perRecord, closing;
     for (int i = 0; i < runs; ++i) {
-        const auto total = transferOnce(*content, stream);
-        if (!total)
+        const auto run = transferOnce(*content, stream);
+        if (!run)
             return 1;
-        totals.push_back(*total);
+        totals.push_back(run->finished);
+        opening.push_back(run->firstRecord);
+        perRecord.push_back((run->lastRecord - run->firstRecord) / (Records - 1));
+        closing.push_back(run->finished - run->lastRecord);
     }
 
     // Each record waits for its one-byte reply before the next is drained and sent, so
@@ -155,6 +175,11 @@ int main(int argc, char* argv[]) {
     const double drainMs = Records * 2.0 * t.drainTimeout;
     const double boundMs = wireMs + oncePerTransferMs + drainMs;
     const double median = bench::median(totals);
+    // The records are all of one size; each waits for its reply.
+    const double recordWireMs = (stream.size() / Records + 1) * ByteMs;
+    const double openingWaitsMs = t.afterLinkClosed + t.beforeOpen + 2.0 * t.drainTimeout;
+    const double closingWaitsMs = recordWireMs + t.afterClose + t.afterTransfer;
+    const double perRecordWaitsMs = recordWireMs + 2.0 * t.drainTimeout;
 
     out << "firmware transfer: the largest acceptable file (" << content->size()
         << " bytes of hex text, type " << BenchType << "), " << Records << " records, "
@@ -173,6 +198,16 @@ int main(int argc, char* argv[]) {
     out << "  total / (wire + fixed waits) = " << QString::number(median / boundMs, 'f', 3)
         << "; beyond them " << ms(median - boundMs) << " ms, "
         << QString::number((median - boundMs) / Records * 1000, 'f', 0) << " us per record"
-        << Qt::endl;
+        << "\n";
+    out << "  where it goes (medians, ms; the part beyond wire and waits in brackets):\n"
+        << "    start to first record sent  " << ms(bench::median(opening)) << " of "
+        << ms(openingWaitsMs) << " waits and drain (+"
+        << ms(bench::median(opening) - openingWaitsMs) << ")\n"
+        << "    one record to the next      " << QString::number(bench::median(perRecord), 'f', 3)
+        << " of " << QString::number(perRecordWaitsMs, 'f', 3) << " wire and drain (+"
+        << QString::number((bench::median(perRecord) - perRecordWaitsMs) * 1000, 'f', 0) << " us)\n"
+        << "    last record sent to end     " << ms(bench::median(closing)) << " of "
+        << ms(closingWaitsMs) << " wire and waits (+" << ms(bench::median(closing) - closingWaitsMs)
+        << ")" << Qt::endl;
     return 0;
 }
