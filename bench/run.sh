@@ -2,7 +2,8 @@
 # Runs every benchmark from a build folder and prints their figures; nothing here passes
 # or fails. Build it first, optimised:
 #   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
-#   cmake --build build-bench --target bench_link talvaro-bench-firmware bench_startup
+#   cmake --build build-bench --target bench_link talvaro-bench-firmware bench_firmware_transfer \
+#       bench_startup
 # Usage: bench/run.sh [build folder] [runs]
 set -eu
 build=${1:-build}
@@ -18,6 +19,10 @@ echo "== firmware file and AES-256-CBC"
 echo "-- the same with OpenSSL kept off AES-NI"
 OPENSSL_ia32cap="~0x200000000000000" "$bench/talvaro-bench-firmware" ${runs:+--runs "$runs"} |
     grep -A2 '^  OpenSSL '
+
+echo
+echo "== firmware transfer at 57600 baud (about 40 s a run)"
+"$bench/bench_firmware_transfer" ${runs:+--runs "$runs"}
 
 echo
 echo "== start-up and peak memory"
