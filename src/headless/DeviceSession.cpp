@@ -16,7 +16,7 @@ constexpr int OperationLimitMs = 120000;
 } // namespace
 
 DeviceSession::DeviceSession(HeadlessHost& host, TerminalDialogs& dialogs)
-    : m_host(host), m_dialogs(dialogs), m_link(host, dialogs) {}
+    : m_dialogs(dialogs), m_link(host, dialogs) {}
 
 bool DeviceSession::read() {
     return run([this] { m_link.commands().UpDownloadExecute(ExchangeOperation::Read); });

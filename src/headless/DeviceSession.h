@@ -27,7 +27,6 @@ public:
 private:
     bool run(const std::function<void()>& start);
 
-    HeadlessHost& m_host;
     TerminalDialogs& m_dialogs;
     LinkSession m_link;
 };
