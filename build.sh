@@ -36,6 +36,10 @@ build() {
 
 # Reports every file clang-format would change; changes none.
 format_check() {
+    git rev-parse --git-dir >/dev/null 2>&1 || {
+        echo "format-check takes its file list from git: run it in a git checkout" >&2
+        return 1
+    }
     git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror || {
         echo "clang-format would change the files above; format them with clang-format -i" >&2
         return 1
