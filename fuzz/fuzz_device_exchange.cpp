@@ -1,7 +1,7 @@
 // The exchange with the telephone system, driven by a script: user commands (read,
 // program, factory reset, firmware start), then answers, broken answers and time-outs in
-// whatever state the exchange is in. Nothing may crash, and no window may be left
-// waiting for an exchange that has stopped.
+// whatever state the exchange is in. Nothing may crash, no window may be left waiting
+// for an exchange that has stopped, and an exchange that has ended is back at Idle.
 #include "ExchangeRig.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -152,7 +152,12 @@ private:
         m_lastPacket = packet;
         m_workingBefore = m_rig.host.images().working(m_rig.host.document().deviceType());
         m_stateBefore = m_rig.exchange.record().state;
-        m_rig.exchange.DataPacket1Packet(packet);
+        // As the matcher does: the immediate hook first, the queue for what it declines.
+        m_immediate = true;
+        const bool taken = m_rig.exchange.DataPacket1Immediate(packet);
+        m_immediate = false;
+        if (!taken)
+            m_rig.exchange.DataPacket1Packet(packet);
     }
 
     // The window handles its notifications once the event has returned.
@@ -182,10 +187,18 @@ private:
     }
 
     void messageShown(MessageDialog which, const QString& caption) {
-        // Modal windows open with the matcher at rest and the progress window closed.
-        if (m_rig.link.armed || m_rig.dialogs.transferShowing || m_rig.dialogs.searchShowing)
+        // Modal windows open with the matcher at rest and the progress window closed,
+        // never from inside the serial read.
+        if (m_rig.link.armed || m_rig.dialogs.transferShowing || m_rig.dialogs.searchShowing ||
+            m_immediate)
             __builtin_trap();
         const ExchangeState state = m_rig.exchange.record().state;
+        // The results and errors of an exchange show once it has ended.
+        const bool ending = which == MessageDialog::Ergebnis ||
+                            which == MessageDialog::ProgErgebnis ||
+                            (which == MessageDialog::Error && !m_firmwareMessage);
+        if (ending && state != ExchangeState::Idle)
+            __builtin_trap();
         const bool loader =
             state == ExchangeState::AwaitLoaderPrompt || state == ExchangeState::AwaitLoaderReady;
         if (loader && !m_firmwareMessage)
@@ -215,6 +228,7 @@ private:
     bool m_firmwareDialog = false;
     bool m_awaitingLoader = false;
     bool m_firmwareMessage = false;
+    bool m_immediate = false; // inside the matcher's immediate hook
     QByteArray m_lastPacket;
     QByteArray m_workingBefore;
     ExchangeState m_stateBefore = ExchangeState::Idle; // of a packet delivered in this step

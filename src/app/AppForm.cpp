@@ -86,18 +86,13 @@ TAppForm::TAppForm(Dialogs& dialogs, PrintDialogs& printDialogs, FirstShowSearch
 
     // 2.-3. Initial state.
     m_firstShow = true;
-    ExchangeRecord& record = m_link->record();
-    record.portInUse = 0;
-    record.searchPort = 0;
-    record.state = ExchangeState::Idle;
-    record.operation = ExchangeOperation::Read;
     m_link->ComPort1().setComLogging(false);
     m_statusPanels[1]->setText(NoPortText);
 
     // 4. Settings.
     const StoredSettings stored = m_settings.load();
     m_document.workDir = stored.workDir;
-    record.portInUse = stored.port;
+    m_link->exchange().deviceFoundOn(stored.port);
     m_link->ComPort1().setComLogging(stored.comLogging);
 
     // 5. The trace file, relative: it lands in the current directory.

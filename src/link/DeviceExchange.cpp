@@ -2,6 +2,7 @@
 
 #include "ExchangeHost.h"
 #include "LinkPort.h"
+#include "PortMap.h"
 #include "model/Dialogs.h"
 #include "model/Document.h"
 #include "model/ImageBuffers.h"
@@ -10,6 +11,7 @@ namespace talvaro {
 namespace {
 
 // Time-outs of the single steps, in ticks.
+constexpr int IdentifyTicks = 12;
 constexpr int LineTicks = 12;
 constexpr int ReadTicks = 18;
 constexpr int AckTicks = 6;
@@ -60,13 +62,19 @@ void DeviceExchange::DataPacket1Packet(const QByteArray& packet) {
     }
 }
 
+bool DeviceExchange::DataPacket1Immediate(const QByteArray& packet) {
+    if (m_record.state != ExchangeState::WriteImage || !packet.startsWith(Ack))
+        return false;
+    writeAcknowledged(Ack);
+    return true;
+}
+
 void DeviceExchange::DataPacket1Timeout() {
     switch (m_record.state) {
     case ExchangeState::Idle:
         return;
     case ExchangeState::Identify:
-        m_link.post(MsgDeviceNotRecognised);
-        return;
+        return notRecognised();
     case ExchangeState::AwaitName:
         // The device does not know "C\r"; the identity stays the device text.
         m_link.discardInput();
@@ -87,10 +95,8 @@ void DeviceExchange::DataPacket1Timeout() {
 void DeviceExchange::identified(const QString& text) {
     const DeviceType current = m_host.document().deviceType();
     const std::optional<DeviceType> type = identifyDevice(current, text);
-    if (!type) {
-        m_link.post(MsgDeviceNotRecognised);
-        return;
-    }
+    if (!type)
+        return notRecognised();
     if (*type != current) {
         // The type change starts from factory defaults; what is about to be programmed
         // is the user's configuration, so it moves over to the sibling model.
@@ -118,7 +124,7 @@ void DeviceExchange::nameReceived(const QString& text) {
 void DeviceExchange::versionReceived(const QString& text) {
     m_record.deviceText += QStringLiteral(" - Firmware ") + text;
     m_host.setStatusText(StatusPanel::Device, m_record.deviceText);
-    m_record.portInUse = m_link.portNumber();
+    deviceFoundOn(m_link.portNumber());
     m_host.setStatusText(StatusPanel::Port, QStringLiteral("Verwendeter COM-Port: COM") +
                                                 QString::number(m_record.portInUse));
     m_dialogs.closeSearch();
@@ -126,6 +132,48 @@ void DeviceExchange::versionReceived(const QString& text) {
         beginRead();
     else
         beginWrite();
+}
+
+void DeviceExchange::prepareTransfer(ExchangeOperation operation) {
+    m_record.operation = operation;
+    m_record.keepEditsOnTypeSwitch = true;
+}
+
+void DeviceExchange::prepareFactoryReset() {
+    m_record.operation = ExchangeOperation::Program;
+    m_record.keepEditsOnTypeSwitch = false;
+}
+
+void DeviceExchange::beginSearch(ExchangeOperation operation) {
+    m_record.operation = operation;
+    restartSearch();
+}
+
+void DeviceExchange::restartSearch() {
+    m_record.searchPort = 0;
+}
+
+bool DeviceExchange::advanceSearchPort() {
+    if (m_record.searchPort >= HighestComPort)
+        return false;
+    ++m_record.searchPort;
+    return true;
+}
+
+void DeviceExchange::beginIdentification() {
+    m_link.disarm();
+    m_link.armForLine(IdentifyTicks);
+    m_record.state = ExchangeState::Identify;
+    m_link.write("T\r");
+}
+
+void DeviceExchange::deviceFoundOn(quint16 port) {
+    m_record.portInUse = port;
+}
+
+void DeviceExchange::goOffline() {
+    m_record.portInUse = 0;
+    finish();
 }
 
 void DeviceExchange::beginRead() {
@@ -155,6 +203,7 @@ void DeviceExchange::imageReceived(const QByteArray& packet) {
     QByteArray& copy = m_host.images().deviceCopy(type);
     // The matcher hands over exactly the armed size; anything else cannot be an image
     // of this family and must not be copied over buffers of another length.
+    finish();
     if (packet.size() != copy.size() + 1)
         return readFailed();
     quint8 sum = 0;
@@ -174,8 +223,10 @@ void DeviceExchange::imageReceived(const QByteArray& packet) {
 }
 
 void DeviceExchange::writeAcknowledged(char reply) {
-    if (reply != Ack)
+    if (reply != Ack) {
+        finish();
         return programmingFailed();
+    }
     if (m_record.state == ExchangeState::AwaitWriteAck) {
         m_sendCursor = 0;
         m_bytesSent = 0;
@@ -198,6 +249,7 @@ void DeviceExchange::sendNextImageByte() {
 }
 
 void DeviceExchange::checksumAcknowledged(char reply) {
+    finish();
     if (reply != Ack)
         return programmingFailed();
     m_dialogs.closeTransfer();
@@ -220,6 +272,7 @@ void DeviceExchange::loaderReady(char reply) {
         m_link.armForBytes(1, LoaderTicks);
         return;
     }
+    finish();
     m_host.stopFirmwareStartTimer();
     m_link.post(MsgLoaderReady);
 }
@@ -238,7 +291,14 @@ void DeviceExchange::programmingFailed() {
                            QStringLiteral("Fehler beim Programmieren der Telefonanlage.")});
 }
 
+void DeviceExchange::notRecognised() {
+    // The search closes the port and probes the next one once this event has returned.
+    finish();
+    m_link.post(MsgDeviceNotRecognised);
+}
+
 void DeviceExchange::timeoutFailed() {
+    finish();
     m_dialogs.closeTransfer();
     // A device that stopped answering during the search would otherwise leave the
     // search window up with its buttons disabled and no way to close it.
@@ -249,6 +309,7 @@ void DeviceExchange::timeoutFailed() {
 }
 
 void DeviceExchange::transferWindowClosed() {
+    finish();
     m_link.disarm();
     if (m_link.isOpen()) {
         m_link.discardInput();

@@ -17,7 +17,6 @@ const QString SearchPrefix = QStringLiteral("Suche an ");
 constexpr int SettleMs = 200;      // after opening, before the first question
 constexpr int FirstAnswerMs = 100; // the answer to the first question is thrown away
 constexpr int CloseDelayMs = 100;  // before a port without device is closed
-constexpr int IdentifyTicks = 12;
 
 // Working offline, these types let the user pick one of the six-extension models.
 constexpr std::array<bool, HighestDeviceType + 1> OffersModelChoice{false, false, true, true,
@@ -34,8 +33,8 @@ DeviceSearch::DeviceSearch(LinkPort& link, DeviceExchange& exchange, ExchangeHos
     : m_link(link), m_exchange(exchange), m_host(host), m_dialogs(dialogs) {}
 
 void DeviceSearch::startSearch(ExchangeOperation operation) {
-    m_exchange.record().operation = operation;
-    restartAtFirstPort();
+    m_exchange.beginSearch(operation);
+    m_dialogs.setSearchPortLabel(QString());
     showSearchWhileProbing();
 }
 
@@ -51,7 +50,7 @@ void DeviceSearch::showSearchWhileProbing() {
 }
 
 void DeviceSearch::restartAtFirstPort() {
-    m_exchange.record().searchPort = 0;
+    m_exchange.restartSearch();
     m_dialogs.setSearchPortLabel(QString());
 }
 
@@ -68,30 +67,25 @@ bool DeviceSearch::searchDevice() {
 }
 
 bool DeviceSearch::probeNextPort() {
-    ExchangeRecord& record = m_exchange.record();
     // Whatever port is still open (an earlier probe, a device that stopped answering)
     // would make the next open fail; only one port is open at any time.
     if (m_link.isOpen())
         m_link.close();
-    while (record.searchPort < HighestComPort) {
-        ++record.searchPort;
-        if (!m_link.portAvailable(record.searchPort))
+    while (m_exchange.advanceSearchPort()) {
+        const quint16 port = m_exchange.record().searchPort;
+        if (!m_link.portAvailable(port))
             continue;
-        m_link.setPortNumber(record.searchPort);
+        m_link.setPortNumber(port);
         if (!m_link.open()) {
             m_link.close();
             continue;
         }
-        m_dialogs.setSearchPortLabel(SearchPrefix + QStringLiteral("COM") +
-                                     QString::number(record.searchPort));
+        m_dialogs.setSearchPortLabel(SearchPrefix + QStringLiteral("COM") + QString::number(port));
         m_link.pause(SettleMs);
         m_link.write("T\r");
         m_link.pause(FirstAnswerMs);
         m_link.discardInput();
-        m_link.disarm();
-        m_link.armForLine(IdentifyTicks);
-        record.state = ExchangeState::Identify;
-        m_link.write("T\r");
+        m_exchange.beginIdentification();
         return true;
     }
     return false;
@@ -99,7 +93,7 @@ bool DeviceSearch::probeNextPort() {
 
 void DeviceSearch::goOffline() {
     m_dialogs.closeSearch();
-    m_exchange.record().portInUse = 0;
+    m_exchange.goOffline();
     m_link.close();
     m_host.setStatusText(StatusPanel::Device, QString());
     m_host.setStatusText(StatusPanel::Port, QString());

@@ -14,6 +14,8 @@ LinkSession::LinkSession(ExchangeHost& host, Dialogs& dialogs, QObject* parent)
     connect(&m_matcher, &PacketMatcher::packet, this,
             [this](const QByteArray& bytes) { m_exchange.DataPacket1Packet(bytes); });
     connect(&m_matcher, &PacketMatcher::timeout, this, [this] { m_exchange.DataPacket1Timeout(); });
+    m_matcher.setImmediateHandler(
+        [this](const QByteArray& bytes) { return m_exchange.DataPacket1Immediate(bytes); });
 }
 
 LinkSession::~LinkSession() {

@@ -29,7 +29,7 @@ public:
     DeviceExchange& exchange() { return m_exchange; }
     DeviceSearch& search() { return m_search; }
     TransferCommands& commands() { return m_commands; }
-    ExchangeRecord& record() { return m_exchange.record(); }
+    const ExchangeRecord& record() const { return m_exchange.record(); }
 
     // LinkPort
     void setPortNumber(quint16 number) override { m_port.setPortNumber(number); }

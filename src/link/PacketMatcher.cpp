@@ -4,6 +4,7 @@
 #include "SerialLink.h"
 
 #include <QMetaObject>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <utility>
@@ -45,8 +46,19 @@ void PacketMatcher::disarm() {
 }
 
 void PacketMatcher::collect() {
-    if (!m_armed)
+    // An immediate handler that arms again lands here; the loop below serves that
+    // request, so that bytes already in never nest one handler inside the other.
+    if (m_collecting)
         return;
+    const QScopedValueRollback<bool> collecting(m_collecting, true);
+    QByteArray bytes;
+    while (takeComplete(bytes))
+        deliver(bytes);
+}
+
+bool PacketMatcher::takeComplete(QByteArray& bytes) {
+    if (!m_armed)
+        return false;
     if (m_end == EndCondition::Count) {
         m_collected += m_link.takeInput(m_count - m_collected.size());
     } else {
@@ -56,10 +68,16 @@ void PacketMatcher::collect() {
     const bool complete =
         m_end == EndCondition::Count ? m_collected.size() == m_count : m_collected.endsWith("\r\n");
     if (!complete)
-        return;
+        return false;
     m_armed = false;
     m_timer.stop();
-    const QByteArray bytes = std::exchange(m_collected, QByteArray());
+    bytes = std::exchange(m_collected, QByteArray());
+    return true;
+}
+
+void PacketMatcher::deliver(const QByteArray& bytes) {
+    if (m_immediate && m_immediate(bytes))
+        return;
     const quint64 request = m_request;
     QMetaObject::invokeMethod(
         this,

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 namespace talvaro {
 
 class SerialLink;
@@ -11,11 +13,17 @@ class SerialLink;
 // The packet matcher on the serial link (DataPacket1): armed for a CR LF line or for a
 // byte count, it raises exactly one event per request, a packet or a time-out counted
 // in ticks of 55 ms from arming. Packets are handed over through the event queue as
-// soon as their last byte is in, so a handler may open modal windows freely.
+// soon as their last byte is in, so a handler may open modal windows freely. Only a
+// packet the immediate handler takes is handled at once instead, and then not queued.
 class PacketMatcher : public QObject {
     Q_OBJECT
 public:
+    // Runs inside the serial read; it may arm again but must not open windows.
+    using ImmediateHandler = std::function<bool(const QByteArray& bytes)>;
+
     explicit PacketMatcher(SerialLink& link, QObject* parent = nullptr);
+
+    void setImmediateHandler(ImmediateHandler handler) { m_immediate = std::move(handler); }
 
     void armForLine(int ticks);
     void armForBytes(int count, int ticks);
@@ -32,6 +40,8 @@ private:
 
     void arm(EndCondition end, int count, int ticks);
     void collect();
+    bool takeComplete(QByteArray& bytes);
+    void deliver(const QByteArray& bytes);
     void expired();
 
     SerialLink& m_link;
@@ -41,6 +51,8 @@ private:
     bool m_armed = false;
     quint64 m_request = 0; // a queued packet is delivered only for its own request
     QByteArray m_collected;
+    ImmediateHandler m_immediate;
+    bool m_collecting = false;
 };
 
 } // namespace talvaro

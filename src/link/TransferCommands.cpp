@@ -27,8 +27,7 @@ TransferCommands::TransferCommands(LinkPort& link, DeviceExchange& exchange, Dev
     : m_link(link), m_exchange(exchange), m_search(search), m_host(host), m_dialogs(dialogs) {}
 
 void TransferCommands::UpDownloadExecute(ExchangeOperation operation) {
-    m_exchange.record().operation = operation;
-    m_exchange.record().keepEditsOnTypeSwitch = true;
+    m_exchange.prepareTransfer(operation);
     startTransfer();
 }
 
@@ -36,8 +35,7 @@ void TransferCommands::WerkseinstellungExecute() {
     if (m_dialogs.askWarning(WarningCaption, FactoryResetWarning) != DialogResult::Yes)
         return;
     m_host.newConfiguration();
-    m_exchange.record().operation = ExchangeOperation::Program;
-    m_exchange.record().keepEditsOnTypeSwitch = false;
+    m_exchange.prepareFactoryReset();
     startTransfer();
 }
 

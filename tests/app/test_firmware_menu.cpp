@@ -71,7 +71,7 @@ void TestFirmwareMenu::loaderConfirmationStopsTheStartTimer() {
     qputenv("TALVARO_PORTS", device.slavePath().toLocal8Bit());
     ScriptedDialogs dialogs;
     TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
-    form.link().record().portInUse = 1;
+    form.link().exchange().deviceFoundOn(1);
     form.link().ComPort1().setPortNumber(1);
     QVERIFY(form.firmwareUpdate().startLoader());
     QVERIFY(form.firmwareUpdate().startTimer().isActive());

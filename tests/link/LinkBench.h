@@ -19,7 +19,7 @@ struct LinkBench {
     void start() { sims.start(); }
     // As after an earlier search: the device on COM<n> is known and its port open.
     bool connectedOn(quint16 com) {
-        session.record().portInUse = com;
+        session.exchange().deviceFoundOn(com);
         session.ComPort1().setPortNumber(com);
         return session.ComPort1().open();
     }

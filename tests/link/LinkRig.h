@@ -28,7 +28,7 @@ struct LinkRig {
     }
     // The port is known and open, as after an earlier search.
     void connectedOn(quint16 port) {
-        exchange.record().portInUse = port;
+        exchange.deviceFoundOn(port);
         link.present.insert(port);
         link.setPortNumber(port);
         link.open();

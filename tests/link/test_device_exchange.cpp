@@ -34,12 +34,57 @@ class TestDeviceExchange : public QObject {
         }
         // The state a search leaves behind once it has asked "T\r" on the port.
         void identifying(ExchangeOperation op = ExchangeOperation::Read) {
-            exchange.record().operation = op;
-            exchange.record().state = ExchangeState::Identify;
+            exchange.beginSearch(op);
+            exchange.beginIdentification();
+            forget();
         }
         void acks(int n) {
             for (int i = 0; i < n; ++i)
                 exchange.DataPacket1Packet(QByteArray(1, Ack));
+        }
+        // Drives the exchange into `state` the way the program does, then forgets the
+        // traffic on the way. False when the state was not reached.
+        bool reach(ExchangeState state) {
+            const int imageLength = int(host.doc.imageLength);
+            switch (state) {
+            case ExchangeState::Idle:
+                break;
+            case ExchangeState::Identify:
+                identifying();
+                break;
+            case ExchangeState::AwaitName:
+            case ExchangeState::AwaitVersion:
+                identifying();
+                exchange.DataPacket1Packet(host.doc.deviceType() == 5 ? "Mirello 16\r\n"
+                                                                      : "Quenta 26\r\n");
+                if (state == ExchangeState::AwaitVersion)
+                    exchange.DataPacket1Packet("Name\r\n");
+                break;
+            case ExchangeState::ReadImage:
+                exchange.beginRead();
+                break;
+            case ExchangeState::AwaitWriteAck:
+            case ExchangeState::WriteImage:
+            case ExchangeState::AwaitChecksumAck:
+                exchange.beginWrite();
+                if (state != ExchangeState::AwaitWriteAck)
+                    acks(state == ExchangeState::WriteImage ? 1 : imageLength + 1);
+                break;
+            case ExchangeState::AwaitLoaderPrompt:
+            case ExchangeState::AwaitLoaderReady:
+                exchange.beginLoaderHandshake();
+                if (state == ExchangeState::AwaitLoaderReady)
+                    exchange.DataPacket1Packet(
+                        QByteArray(1, deviceProfile(host.doc.deviceType()).loaderTypeByte));
+                break;
+            }
+            forget();
+            return exchange.record().state == state;
+        }
+        void forget() {
+            link.log.clear();
+            link.written.clear();
+            host.calls.clear();
         }
         FakeLink link;
         FakeHost host;
@@ -66,6 +111,10 @@ private slots:
     void loaderIgnoresOtherBytes();
     void packetWhileIdleIsIgnored();
     void closingTransferWindowStopsExchange();
+    void everyEndingLeavesIdle_data();
+    void everyEndingLeavesIdle();
+    void immediateTakesOnlyImageByteAcks_data();
+    void immediateTakesOnlyImageByteAcks();
 };
 
 void TestDeviceExchange::answerTextKeepsPrintableBytesOnly() {
@@ -100,7 +149,7 @@ void TestDeviceExchange::identityComparison() {
     rig.exchange.DataPacket1Packet(answer);
     if (becomes < 0) {
         QCOMPARE(rig.link.posted, QList<QEvent::Type>{MsgDeviceNotRecognised});
-        QCOMPARE(rig.exchange.record().state, ExchangeState::Identify);
+        QCOMPARE(rig.exchange.record().state, ExchangeState::Idle);
         QVERIFY(rig.link.logged("write").isEmpty());
         QCOMPARE(rig.host.doc.deviceType(), DeviceType(edited));
     } else {
@@ -268,8 +317,8 @@ void TestDeviceExchange::timeouts() {
     QFETCH(QString, dialog);
     QFETCH(QStringList, linkLog);
     Rig rig(5);
-    rig.exchange.record().state = static_cast<ExchangeState>(state);
-    rig.exchange.record().portInUse = 2;
+    rig.exchange.deviceFoundOn(2);
+    QVERIFY(rig.reach(static_cast<ExchangeState>(state)));
     rig.dialogs.searchShowing = true;
     rig.dialogs.transferShowing = true;
     if (!dialog.isEmpty())
@@ -279,6 +328,10 @@ void TestDeviceExchange::timeouts() {
     QCOMPARE(rig.dialogs.shown.size(), dialog.isEmpty() ? 0 : 1);
     QCOMPARE(rig.link.log, linkLog);
     QCOMPARE(rig.exchange.record().portInUse, quint16(2));
+    const bool loaderWaits = state == int(ExchangeState::AwaitLoaderPrompt) ||
+                             state == int(ExchangeState::AwaitLoaderReady);
+    QCOMPARE(rig.exchange.record().state,
+             loaderWaits ? static_cast<ExchangeState>(state) : ExchangeState::Idle);
     if (!dialog.isEmpty()) {
         QCOMPARE(rig.dialogs.shown.last().caption, dialog);
         QCOMPARE(rig.dialogs.shown.last().lines,
@@ -316,7 +369,7 @@ void TestDeviceExchange::loaderIgnoresOtherBytes() {
     QFETCH(int, state);
     QFETCH(QByteArray, reply);
     Rig rig(type);
-    rig.exchange.record().state = static_cast<ExchangeState>(state);
+    QVERIFY(rig.reach(static_cast<ExchangeState>(state)));
     rig.exchange.DataPacket1Packet(reply);
     QCOMPARE(rig.link.log, QStringList{"arm bytes 1 18"});
     QCOMPARE(rig.exchange.record().state, static_cast<ExchangeState>(state));
@@ -341,6 +394,84 @@ void TestDeviceExchange::closingTransferWindowStopsExchange() {
     rig.link.log.clear();
     rig.dialogs.closeTransfer();
     QCOMPARE(rig.link.log, QStringList{"disarm"});
+}
+
+void TestDeviceExchange::everyEndingLeavesIdle_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QByteArray>("packet"); // empty: the time-out
+    QTest::addColumn<QString>("dialog");    // empty: none
+
+    const QByteArray image = sim::SimDevice::patternImage(76);
+    const auto read = int(ExchangeState::ReadImage);
+    const auto write = int(ExchangeState::WriteImage);
+    QTest::newRow("read ok") << read << withSum(image) << "ErgebnisDialog";
+    QTest::newRow("read checksum error") << read << withSum(image, 1) << "ErrorDialog";
+    QTest::newRow("program ok") << int(ExchangeState::AwaitChecksumAck) << QByteArray(1, Ack)
+                                << "ProgErgebnisDialog";
+    QTest::newRow("program refused") << write << QByteArray("\x15") << "ErrorDialog";
+    QTest::newRow("time-out") << write << QByteArray() << "ErrorDialog";
+    QTest::newRow("not recognised")
+        << int(ExchangeState::Identify) << line("Mirello 14") << QString();
+    QTest::newRow("no identity") << int(ExchangeState::Identify) << QByteArray() << QString();
+    QTest::newRow("loader ready") << int(ExchangeState::AwaitLoaderReady) << QByteArray("L")
+                                  << QString();
+}
+
+void TestDeviceExchange::everyEndingLeavesIdle() {
+    QFETCH(int, from);
+    QFETCH(QByteArray, packet);
+    QFETCH(QString, dialog);
+    Rig rig(5);
+    QVERIFY(rig.reach(static_cast<ExchangeState>(from)));
+    if (!dialog.isEmpty())
+        rig.dialogs.expect(dialog, DialogResult::Ok);
+    if (packet.isEmpty())
+        rig.exchange.DataPacket1Timeout();
+    else
+        rig.exchange.DataPacket1Packet(packet);
+    QVERIFY(rig.dialogs.allAnswered());
+    QCOMPARE(rig.dialogs.shown.size(), dialog.isEmpty() ? 0 : 1);
+    QCOMPARE(rig.exchange.record().state, ExchangeState::Idle);
+}
+
+void TestDeviceExchange::immediateTakesOnlyImageByteAcks_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("acksBefore");
+    QTest::addColumn<char>("reply");
+    QTest::addColumn<int>("after"); // -1: not taken
+
+    const auto write = int(ExchangeState::WriteImage);
+    QTest::newRow("image byte: next byte") << write << 0 << Ack << write;
+    QTest::newRow("last image byte: checksum")
+        << write << 75 << Ack << int(ExchangeState::AwaitChecksumAck);
+    QTest::newRow("image byte refused") << write << 0 << '\x15' << -1;
+    QTest::newRow("write command") << int(ExchangeState::AwaitWriteAck) << 0 << Ack << -1;
+    QTest::newRow("checksum") << int(ExchangeState::AwaitChecksumAck) << 0 << Ack << -1;
+    QTest::newRow("idle") << int(ExchangeState::Idle) << 0 << Ack << -1;
+}
+
+// What the immediate hook takes sends on at once; the rest, which may end in a
+// message window, is left for the queue untouched.
+void TestDeviceExchange::immediateTakesOnlyImageByteAcks() {
+    QFETCH(int, from);
+    QFETCH(int, acksBefore);
+    QFETCH(char, reply);
+    QFETCH(int, after);
+    Rig rig(5);
+    QVERIFY(rig.reach(static_cast<ExchangeState>(from)));
+    rig.acks(acksBefore);
+    const QByteArray working = rig.host.buffers.working(5);
+    rig.link.written.clear();
+    const bool taken = rig.exchange.DataPacket1Immediate(QByteArray(1, reply));
+    QCOMPARE(taken, after >= 0);
+    QCOMPARE(rig.exchange.record().state, static_cast<ExchangeState>(taken ? after : from));
+    QVERIFY(rig.dialogs.shown.isEmpty());
+    if (!taken)
+        QVERIFY(rig.link.written.isEmpty());
+    else if (after == from)
+        QCOMPARE(rig.link.written, working.mid(acksBefore + 1, 1));
+    else
+        QCOMPARE(rig.link.written, QByteArray(1, char(rig.host.buffers.checksum)));
 }
 
 QTEST_GUILESS_MAIN(TestDeviceExchange)

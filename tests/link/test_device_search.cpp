@@ -27,7 +27,7 @@ void TestDeviceSearch::noPortOffersOfflineAtOnce() {
     LinkRig rig(5);
     rig.host.status[0] = QStringLiteral("alt");
     rig.host.status[1] = QStringLiteral("Verwendeter COM-Port: COM2");
-    rig.exchange.record().portInUse = 2;
+    rig.exchange.deviceFoundOn(2);
     rig.link.refusedAccess = {QStringLiteral("Kein Zugriff auf COM1 (/dev/ttyUSB0)")};
     rig.dialogs.expect(QStringLiteral("KeineAnlageDlg"), DialogResult::Ok);
     rig.dialogs.expectDeviceType(5);
@@ -128,7 +128,7 @@ void TestDeviceSearch::offlineWithType2OffersSixExtensionModels() {
 void TestDeviceSearch::versionTimeoutEndsSearchWithError() {
     LinkRig rig(5);
     rig.link.attach(1, 5).faults().noVersion = true;
-    rig.exchange.record().portInUse = 9;
+    rig.exchange.deviceFoundOn(9);
     rig.dialogs.expect(QStringLiteral("SuchenDlg"), DialogResult::Cancel);
     rig.dialogs.expect(QStringLiteral("ErrorDialog"), DialogResult::Ok);
     rig.search.startSearch(ExchangeOperation::Read);

@@ -194,7 +194,7 @@ void TestLinkEndToEnd::simulatorProgramOverSymlink() {
     FakeHost host(5);
     RecordingDialogs dialogs(host.calls);
     LinkSession session(host, dialogs);
-    session.record().portInUse = 1;
+    session.exchange().deviceFoundOn(1);
     session.ComPort1().setPortNumber(1);
     QVERIFY(session.ComPort1().open());
     dialogs.expect(QStringLiteral("ErgebnisDialog"), DialogResult::Ok);

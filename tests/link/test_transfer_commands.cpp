@@ -130,7 +130,7 @@ void TestTransferCommands::factoryReset() {
     LinkRig rig(0);
     sim::SimDevice& device = rig.link.attach(1, 0);
     rig.connectedOn(1);
-    rig.exchange.record().operation = ExchangeOperation::Read;
+    rig.exchange.prepareTransfer(ExchangeOperation::Read); // as an earlier read left it
     rig.dialogs.expect(QStringLiteral("Warning"), confirmed ? DialogResult::Yes : DialogResult::No);
     if (confirmed)
         rig.dialogs.expect(QStringLiteral("ProgErgebnisDialog"), DialogResult::Ok);
