@@ -5,7 +5,8 @@
 #include "link/LinkSession.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
+#include <QTimer>
 
 // The whole link, real serial port included, against simulated devices on COM1, COM2, ...
 // in the order given, each answering in its own thread.
@@ -23,12 +24,19 @@ struct LinkBench {
         session.ComPort1().setPortNumber(com);
         return session.ComPort1().open();
     }
-    bool finished(int timeoutMs = 5000) {
-        QElapsedTimer clock;
-        clock.start();
-        while ((!dialogs.allAnswered() || session.DataPacket1().isArmed()) &&
-               clock.elapsed() < timeoutMs)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    // Runs the event loop until the script is used up and nothing is armed; the limit
+    // only bounds a hang.
+    bool finished(int hangMs = 60000) {
+        QTimer wakeUp; // lets the wait below notice the limit
+        wakeUp.start(50);
+        const QDeadlineTimer hang(hangMs);
+        while (!settled() && !hang.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        return settled();
+    }
+    // Nothing left to do: a packet still queued would arm the matcher again.
+    bool settled() {
+        QCoreApplication::sendPostedEvents();
         return dialogs.allAnswered() && !session.DataPacket1().isArmed();
     }
     QByteArray deviceImage(int com) { return sims.image(com); }

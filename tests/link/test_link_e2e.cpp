@@ -70,16 +70,23 @@ void TestLinkEndToEnd::searchSkipsOtherFamilyAndFindsFourthPort() {
 // The simulator dies halfway through programming: the time-out error, no hang, no crash.
 void TestLinkEndToEnd::deviceKilledDuringWrite() {
     LinkBench bench(6, {6});
-    bench.device(1).setWireRate(4800); // slow enough to be stopped halfway
     bench.start();
     QVERIFY(bench.connectedOn(1));
     bench.host.editorImage = QByteArray(76, '\x42');
     bench.dialogs.expect(ErrorDialog, DialogResult::Ok);
+    // Killed as an image byte's ACK comes in, with the progress window up.
+    bool killed = false;
+    bool killedWhileTransferShowing = false;
+    QObject::connect(&bench.session.ComPort1(), &SerialLink::inputArrived, [&] {
+        if (!killed && bench.session.record().state == ExchangeState::WriteImage) {
+            killed = true;
+            killedWhileTransferShowing = bench.dialogs.transferShowing;
+            bench.sims.kill(1);
+        }
+    });
     bench.session.commands().UpDownloadExecute(ExchangeOperation::Program);
-    QTest::qWait(60);
-    QVERIFY(bench.dialogs.transferShowing);
-    bench.sims.kill(1);
     QVERIFY(bench.finished());
+    QVERIFY(killedWhileTransferShowing);
     QCOMPARE(bench.dialogs.shown.last().caption, QStringLiteral("Timeout-Fehler"));
     QVERIFY(!bench.dialogs.transferShowing);
 }

@@ -1,8 +1,8 @@
 // The serial port and its packet matcher on a pseudo-terminal.
-#include "sim/PtyDevice.h"
 #include "link/LinkTypes.h"
 #include "link/PacketMatcher.h"
 #include "link/SerialLink.h"
+#include "sim/PtyDevice.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -10,14 +10,18 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <functional>
-#include <memory>
+#include <QTimer>
 
 using namespace talvaro;
 
 class TestSerialLink : public QObject {
     Q_OBJECT
+
+    // Generous limit of every wait; it only bounds a hang.
+    static constexpr int HangMs = 30000;
+    // A time-out no answer on the pty can run into: only tests about time-outs wait
+    // for one.
+    static constexpr int LongTicks = HangMs / TickMs + 1;
 
     // A silent device on COM1 whose line the test feeds by hand.
     struct Line {
@@ -29,11 +33,19 @@ class TestSerialLink : public QObject {
             link.setPortNumber(1);
         }
         bool waitPending(qsizetype n) {
-            QElapsedTimer t;
-            t.start();
-            while (link.pendingInput() < n && t.elapsed() < 2000)
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-            return link.pendingInput() == n;
+            return QTest::qWaitFor([&] { return link.pendingInput() >= n; }, HangMs) &&
+                   link.pendingInput() == n;
+        }
+        // Runs the event loop until a request armed just before for `ticks` would have
+        // timed out, and its queued events are through: a sentinel timer started later
+        // and running longer fires after the matcher's.
+        static bool pastTimeout(int ticks) {
+            QTimer sentinel;
+            sentinel.setSingleShot(true);
+            sentinel.setTimerType(Qt::PreciseTimer);
+            QSignalSpy fired(&sentinel, &QTimer::timeout);
+            sentinel.start((ticks + 1) * TickMs);
+            return fired.wait(HangMs);
         }
         sim::PtyDevice device;
         SerialLink link;
@@ -51,6 +63,7 @@ private slots:
     void disarmCancelsEvenACompletedPacket();
     void inputBufferIsBounded();
     void answersSplitAtEveryByteBoundary();
+    void immediateHandlerTakesPacketsAtOnce();
     void traceIsAppendedOnClose();
 };
 
@@ -76,36 +89,40 @@ void TestSerialLink::opensPtyAndRefusesWhatIsNoPort() {
 void TestSerialLink::lineRequestEndsWithCrLf() {
     Line line;
     QVERIFY(line.link.open());
-    QElapsedTimer clock;
-    clock.start();
-    line.matcher.armForLine(12);
+    // A time-out far beyond the wait: a packet can only come from the complete line.
+    line.matcher.armForLine(LongTicks);
     line.device.send("abc\r\nrest");
-    QTRY_COMPARE_WITH_TIMEOUT(line.packets.size(), 1, 2000);
-    // Handed over when complete, not when the time-out clock runs out.
-    QVERIFY(clock.elapsed() < 400);
+    QVERIFY(line.packets.wait(HangMs));
+    QCOMPARE(line.timeouts.size(), 0);
     QCOMPARE(line.packets.at(0).at(0).toByteArray(), QByteArray("abc\r\n"));
     QVERIFY(!line.matcher.isArmed());
     QVERIFY(line.waitPending(4)); // "rest" stays for the next request
-    QTest::qWait(12 * TickMs + 100);
-    QCOMPARE(line.timeouts.size(), 0); // one event per request
-    QCOMPARE(line.packets.size(), 1);
+
+    // One event per request: a completed line raises no time-out later.
+    line.device.send("x\r\n");
+    QVERIFY(line.waitPending(7));
+    line.matcher.armForLine(12);
+    QVERIFY(Line::pastTimeout(12));
+    QCOMPARE(line.timeouts.size(), 0);
+    QCOMPARE(line.packets.size(), 2);
+    QCOMPARE(line.packets.at(1).at(0).toByteArray(), QByteArray("restx\r\n"));
 }
 
 void TestSerialLink::countRequestShortByOneTimesOut() {
     Line line;
     QVERIFY(line.link.open());
+    line.device.send(QByteArray(60, 'x'));
+    QVERIFY(line.waitPending(60));
     QElapsedTimer clock;
     clock.start();
     line.matcher.armForBytes(61, 12);
-    line.device.send(QByteArray(60, 'x'));
-    QTRY_COMPARE_WITH_TIMEOUT(line.timeouts.size(), 1, 3000);
-    QVERIFY2(clock.elapsed() >= 12 * TickMs - 5 && clock.elapsed() < 12 * TickMs + 300,
-             qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(line.timeouts.wait(HangMs));
+    QVERIFY2(clock.elapsed() >= 12 * TickMs - 5, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(line.packets.size(), 0);
     // The 60 bytes went with the time-out.
-    line.matcher.armForBytes(1, 12);
+    line.matcher.armForBytes(1, LongTicks);
     line.device.send("Z");
-    QTRY_COMPARE_WITH_TIMEOUT(line.packets.size(), 1, 2000);
+    QVERIFY(line.packets.wait(HangMs));
     QCOMPARE(line.packets.at(0).at(0).toByteArray(), QByteArray("Z"));
 }
 
@@ -115,7 +132,7 @@ void TestSerialLink::emptyRequestTimesOutAfterItsTicks() {
     QElapsedTimer clock;
     clock.start();
     line.matcher.armForLine(2);
-    QTRY_COMPARE_WITH_TIMEOUT(line.timeouts.size(), 1, 2000);
+    QVERIFY(line.timeouts.wait(HangMs));
     QVERIFY(clock.elapsed() >= 2 * TickMs - 5);
     QVERIFY(!line.matcher.isArmed());
 }
@@ -149,7 +166,7 @@ void TestSerialLink::disarmCancelsEvenACompletedPacket() {
     QVERIFY(line.waitPending(1));
     line.matcher.armForBytes(1, 2); // complete at once, its event still queued
     line.matcher.disarm();
-    QTest::qWait(3 * TickMs);
+    QVERIFY(Line::pastTimeout(2));
     QCOMPARE(line.packets.size(), 0);
     QCOMPARE(line.timeouts.size(), 0);
 
@@ -165,10 +182,12 @@ void TestSerialLink::disarmCancelsEvenACompletedPacket() {
 void TestSerialLink::inputBufferIsBounded() {
     Line line;
     QVERIFY(line.link.open());
-    line.device.send(QByteArray(SerialLink::BufferSize + 1000, 'n'));
-    QVERIFY(line.waitPending(SerialLink::BufferSize));
-    QTest::qWait(50);
+    line.link.loggingOn();
+    // The trace shows the last byte once the port has read everything sent.
+    line.device.send(QByteArray(SerialLink::BufferSize + 999, 'n') + 'Z');
+    QVERIFY(QTest::qWaitFor([&] { return line.link.trace().text().contains('Z'); }, HangMs));
     QCOMPARE(line.link.pendingInput(), SerialLink::BufferSize);
+    QVERIFY(!line.link.takeInput(SerialLink::BufferSize).contains('Z'));
 }
 
 // However the line cuts an answer into two pieces, the matcher hands over the whole answer
@@ -177,33 +196,57 @@ void TestSerialLink::answersSplitAtEveryByteBoundary() {
     Line line;
     QVERIFY(line.link.open());
     QSignalSpy arrivals(&line.link, &SerialLink::inputArrived);
-    auto waitFor = [](const std::function<bool()>& done) {
-        QElapsedTimer t;
-        t.start();
-        while (!done() && t.elapsed() < 2000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        return done();
-    };
     const QByteArray text("TK\nQuenta\r26\r\n"); // a line ends at CR LF only
     const QByteArray image = sim::SimDevice::patternImage(76) + '\x5a';
     for (const QByteArray& answer : {text, image}) {
         for (qsizetype cut = 1; cut < answer.size(); ++cut) {
             line.packets.clear();
             if (answer == text)
-                line.matcher.armForLine(12);
+                line.matcher.armForLine(LongTicks);
             else
-                line.matcher.armForBytes(int(answer.size()), 12);
-            const qsizetype before = arrivals.size();
+                line.matcher.armForBytes(int(answer.size()), LongTicks);
             QVERIFY(line.device.send(answer.left(cut)));
-            QVERIFY(waitFor([&] { return arrivals.size() > before; }));
+            QVERIFY(arrivals.wait(HangMs));
             QCoreApplication::processEvents(); // an early packet would be delivered here
             QVERIFY2(line.packets.isEmpty(), qPrintable(QString::number(cut)));
             QVERIFY(line.device.send(answer.mid(cut)));
-            QVERIFY(waitFor([&] { return !line.packets.isEmpty(); }));
+            QVERIFY(line.packets.wait(HangMs));
             QCOMPARE(line.packets.size(), 1);
             QCOMPARE(line.packets.at(0).at(0).toByteArray(), answer);
         }
     }
+    QCOMPARE(line.timeouts.size(), 0);
+}
+
+// A packet the immediate handler takes is handled inside the read and raises no queued
+// event; one it declines arrives through the queue as always. A handler that arms again
+// is served in turn from the bytes already in, not from inside itself.
+void TestSerialLink::immediateHandlerTakesPacketsAtOnce() {
+    Line line;
+    QVERIFY(line.link.open());
+    QByteArrayList taken;
+    line.matcher.setImmediateHandler([&](const QByteArray& bytes) {
+        if (bytes != "A")
+            return false;
+        taken << bytes;
+        line.matcher.armForBytes(1, LongTicks);
+        return true;
+    });
+    line.device.send("AAB");
+    QVERIFY(line.waitPending(3));
+    line.matcher.armForBytes(1, LongTicks);
+    QCOMPARE(taken, (QByteArrayList{"A", "A"})); // before any event has run
+    QVERIFY(line.packets.isEmpty());
+    QVERIFY(line.packets.wait(HangMs));
+    QCOMPARE(line.packets.at(0).at(0).toByteArray(), QByteArray("B"));
+
+    // Arriving later, a packet the handler takes is answered from the read itself.
+    line.matcher.armForBytes(1, LongTicks);
+    line.device.send("AB");
+    QVERIFY(line.packets.wait(HangMs));
+    QCOMPARE(taken.size(), 3);
+    QCOMPARE(line.packets.size(), 2);
+    QCOMPARE(line.packets.at(1).at(0).toByteArray(), QByteArray("B"));
     QCOMPARE(line.timeouts.size(), 0);
 }
 
@@ -224,7 +267,7 @@ void TestSerialLink::traceIsAppendedOnClose() {
     line.link.setComLogging(true);
     for (int session = 0; session < 2; ++session) {
         QVERIFY(line.link.open());
-        line.matcher.armForLine(12);
+        line.matcher.armForLine(LongTicks);
         line.link.write("T\r");
         QTRY_COMPARE(line.packets.size(), session + 1);
         line.link.close();
