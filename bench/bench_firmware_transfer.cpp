@@ -69,6 +69,7 @@ std::optional<QByteArray> largestFile(const QString& path) {
 struct Run {
     double firstRecord = 0;
     double lastRecord = 0;
+    double typicalRecord = 0; // the median gap between two records, stalls left out
     double finished = 0;
 };
 
@@ -124,6 +125,10 @@ std::optional<Run> transferOnce(const QByteArray& content, const QByteArray& str
     }
     run.firstRecord = sent.front();
     run.lastRecord = sent.back();
+    std::vector<double> gaps;
+    for (size_t i = 1; i < sent.size(); ++i)
+        gaps.push_back(sent[i] - sent[i - 1]);
+    run.typicalRecord = bench::median(gaps);
     return run;
 }
 
@@ -153,7 +158,7 @@ int main(int argc, char* argv[]) {
     // What the loader must receive: every record as it stands, length field included.
     const QByteArray stream = QByteArray::fromHex(content->simplified().replace(' ', ""));
 
-    std::vector<double> totals, opening, perRecord, closing;
+    std::vector<double> totals, opening, perRecord, typicalRecord, closing;
     for (int i = 0; i < runs; ++i) {
         const auto run = transferOnce(*content, stream);
         if (!run)
@@ -161,6 +166,7 @@ int main(int argc, char* argv[]) {
         totals.push_back(run->finished);
         opening.push_back(run->firstRecord);
         perRecord.push_back((run->lastRecord - run->firstRecord) / (Records - 1));
+        typicalRecord.push_back(run->typicalRecord);
         closing.push_back(run->finished - run->lastRecord);
     }
 
@@ -197,17 +203,20 @@ int main(int argc, char* argv[]) {
         << Records << " drains x 2 x " << t.drainTimeout << " ms\n";
     out << "  total / (wire + fixed waits) = " << QString::number(median / boundMs, 'f', 3)
         << "; beyond them " << ms(median - boundMs) << " ms, "
-        << QString::number((median - boundMs) / Records * 1000, 'f', 0) << " us per record"
-        << "\n";
-    out << "  where it goes (medians, ms; the part beyond wire and waits in brackets):\n"
-        << "    start to first record sent  " << ms(bench::median(opening)) << " of "
-        << ms(openingWaitsMs) << " waits and drain (+"
-        << ms(bench::median(opening) - openingWaitsMs) << ")\n"
-        << "    one record to the next      " << QString::number(bench::median(perRecord), 'f', 3)
-        << " of " << QString::number(perRecordWaitsMs, 'f', 3) << " wire and drain (+"
-        << QString::number((bench::median(perRecord) - perRecordWaitsMs) * 1000, 'f', 0) << " us)\n"
-        << "    last record sent to end     " << ms(bench::median(closing)) << " of "
-        << ms(closingWaitsMs) << " wire and waits (+" << ms(bench::median(closing) - closingWaitsMs)
-        << ")" << Qt::endl;
+        << QString::number((median - boundMs) / Records * 1000, 'f', 0) << " us per record\n";
+    const auto beyond = [](double measured, double bound, int decimals) {
+        return QString::number(measured, 'f', decimals) + QStringLiteral(" of ") +
+               QString::number(bound, 'f', decimals) + QStringLiteral(" (+") +
+               QString::number(measured - bound, 'f', decimals) + QStringLiteral(")");
+    };
+    out << "  where it goes (medians over the runs, ms measured of ms wire and waits):\n"
+        << "    start to first record sent     "
+        << beyond(bench::median(opening), openingWaitsMs, 1) << "\n"
+        << "    one record to the next, mean   "
+        << beyond(bench::median(perRecord), perRecordWaitsMs, 3) << "\n"
+        << "    one record to the next, median "
+        << beyond(bench::median(typicalRecord), perRecordWaitsMs, 3) << "\n"
+        << "    last record sent to end        "
+        << beyond(bench::median(closing), closingWaitsMs, 1) << Qt::endl;
     return 0;
 }
