@@ -52,6 +52,8 @@ std::optional<QByteArray> largestFile(const QString& path) {
     qsizetype at = 0;
     for (int line = 0; line < CrLfLines; ++line) {
         at = text.indexOf('\n', at);
+        if (at < 0)
+            break; // fewer lines than planned: the size check below refuses the file
         text.insert(at, '\r');
         at += 2;
     }
