@@ -201,9 +201,9 @@ void DeviceExchange::beginLoaderHandshake() {
 void DeviceExchange::imageReceived(const QByteArray& packet) {
     const DeviceType type = m_host.document().deviceType();
     QByteArray& copy = m_host.images().deviceCopy(type);
+    finish();
     // The matcher hands over exactly the armed size; anything else cannot be an image
     // of this family and must not be copied over buffers of another length.
-    finish();
     if (packet.size() != copy.size() + 1)
         return readFailed();
     quint8 sum = 0;
