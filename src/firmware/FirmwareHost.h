@@ -22,6 +22,8 @@ public:
     virtual LinkPort& link() = 0;
     // Arms for the loader's type byte and sends "U\r"; the exchange takes it from there.
     virtual void beginLoaderHandshake() = 0;
+    // Stops waiting for the loader; nothing is armed afterwards.
+    virtual void abandonLoaderHandshake() = 0;
     // Finds the device again and reads its configuration; returns once the search
     // window has closed.
     virtual void searchAndRead() = 0;

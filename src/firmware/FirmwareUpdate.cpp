@@ -145,7 +145,7 @@ bool FirmwareUpdate::choosePort() {
 void FirmwareUpdate::TimerFWUpdateTimer() {
     TimerFWUpdate.stop();
     m_awaitingLoader = false;
-    m_host.link().disarm();
+    m_host.abandonLoaderHandshake();
     m_dialogs.showMessage(MessageDialog::Error, QStringLiteral("Fehler"),
                           {QStringLiteral("Fehler!"),
                            QStringLiteral("Firmware Update konnte nicht gestartet werden.")});
@@ -190,7 +190,7 @@ void FirmwareUpdate::dialogClosed() {
     if (!std::exchange(m_awaitingLoader, false))
         return;
     TimerFWUpdate.stop();
-    m_host.link().disarm();
+    m_host.abandonLoaderHandshake();
 }
 
 } // namespace talvaro

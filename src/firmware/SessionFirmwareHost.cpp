@@ -19,6 +19,10 @@ void SessionFirmwareHost::beginLoaderHandshake() {
     m_session.exchange().beginLoaderHandshake();
 }
 
+void SessionFirmwareHost::abandonLoaderHandshake() {
+    m_session.exchange().abandonLoaderHandshake();
+}
+
 void SessionFirmwareHost::searchAndRead() {
     m_session.search().startSearch(ExchangeOperation::Read);
 }

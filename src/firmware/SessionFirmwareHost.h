@@ -15,6 +15,7 @@ public:
     quint16 portInUse() const override;
     LinkPort& link() override;
     void beginLoaderHandshake() override;
+    void abandonLoaderHandshake() override;
     void searchAndRead() override;
 
 private:

@@ -198,6 +198,11 @@ void DeviceExchange::beginLoaderHandshake() {
     m_link.write("U\r");
 }
 
+void DeviceExchange::abandonLoaderHandshake() {
+    m_link.disarm();
+    finish();
+}
+
 void DeviceExchange::imageReceived(const QByteArray& packet) {
     const DeviceType type = m_host.document().deviceType();
     QByteArray& copy = m_host.images().deviceCopy(type);

@@ -50,6 +50,8 @@ public:
     void beginRead();
     void beginWrite();
     void beginLoaderHandshake();
+    // The firmware update gave up waiting for the loader (start timer, dialog closed).
+    void abandonLoaderHandshake();
 
     // Closing handler of the progress window: whatever is still under way stops.
     void transferWindowClosed();

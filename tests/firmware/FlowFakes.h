@@ -20,6 +20,7 @@ struct FlowHost : talvaro::FirmwareHost {
         fakeLink.armForBytes(1, 18);
         fakeLink.write("U\r");
     }
+    void abandonLoaderHandshake() override { fakeLink.disarm(); }
     void searchAndRead() override { calls << QStringLiteral("search"); }
 
     // As after a search that found the device on COM<n>.

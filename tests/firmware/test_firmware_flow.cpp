@@ -100,6 +100,7 @@ private slots:
     void initTestCase();
     void chosenPortUpdatedThenFoundAgain();
     void failedTransferStillSearches();
+    void silentLoaderEndsTheHandshake();
 
 private:
     QTemporaryDir m_dir;
@@ -187,6 +188,24 @@ void TestFirmwareFlow::failedTransferStillSearches() {
     QCOMPARE(rig.withLoader(1, [&] { return loader->recordsAccepted(); }), 2);
     QCOMPARE(rig.withLoader(1, [&] { return loader->recordsReceived(); }), 6);
     QVERIFY(rig.dialogs.firmwareOpenDuringSearch);
+}
+
+// A loader that never confirms (it names another model): the start timer gives up,
+// and the exchange is idle again with nothing armed.
+void TestFirmwareFlow::silentLoaderEndsTheHandshake() {
+    Rig rig({6});
+    rig.start();
+    rig.session.exchange().deviceFoundOn(1);
+    rig.session.ComPort1().setPortNumber(1);
+    QVERIFY(rig.session.ComPort1().open());
+    rig.dialogs.expect(QStringLiteral("ErrorDialog"), DialogResult::Ok);
+    rig.update.OKBtnClick(m_file);
+    QCOMPARE(rig.session.record().state, ExchangeState::AwaitLoaderPrompt);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.dialogs.allAnswered(), 30000);
+    QCOMPARE(rig.dialogs.shown.last().lines,
+             (QStringList{"Fehler!", "Firmware Update konnte nicht gestartet werden."}));
+    QCOMPARE(rig.session.record().state, ExchangeState::Idle);
+    QVERIFY(!rig.session.DataPacket1().isArmed());
 }
 
 QTEST_MAIN(TestFirmwareFlow)
