@@ -55,8 +55,8 @@ const QStringList TAppForm::PageNames{
 
 TAppForm::TAppForm(Dialogs& dialogs, PrintDialogs& printDialogs, FirstShowSearch search,
                    QWidget* parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_printDialogs(printDialogs), m_model(m_document, dialogs),
-      m_settings([this](const QString& message) {
+    : QMainWindow(parent), m_dialogs(dialogs), m_printDialogs(printDialogs),
+      m_model(m_document, dialogs), m_settings([this](const QString& message) {
           m_dialogs.showMessageBox(MessageIcon::Information, message);
       }),
       m_firstShowSearch(search) {

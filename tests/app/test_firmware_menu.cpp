@@ -1,5 +1,4 @@
 // "Neue Firmware..." in the main window: the firmware dialog, wired to the window's update.
-#include "sim/PtyDevice.h"
 #include "ScriptedDialogs.h"
 #include "SettingsSandbox.h"
 #include "app/AppForm.h"
@@ -7,6 +6,7 @@
 #include "firmware/FWDlg.h"
 #include "firmware/FirmwareUpdate.h"
 #include "link/LinkSession.h"
+#include "sim/PtyDevice.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Demo mode: the arguments it takes, and the simulated device it puts behind COM1.
-#include "sim/DemoMode.h"
 #include "link/PortMap.h"
+#include "sim/DemoMode.h"
 
 #include <QSerialPort>
 #include <QTest>

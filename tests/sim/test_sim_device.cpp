@@ -1,6 +1,6 @@
 // The simulated device's side of the protocol, where it must catch the tool's faults.
-#include "sim/SimDevice.h"
 #include "model/ImageBuffers.h"
+#include "sim/SimDevice.h"
 
 #include <QTest>
 

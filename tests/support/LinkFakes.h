@@ -1,11 +1,11 @@
 #pragma once
 
 #include "ScriptedDialogs.h"
-#include "sim/SimDevice.h"
 #include "link/ExchangeHost.h"
 #include "link/LinkPort.h"
 #include "model/Document.h"
 #include "model/ImageBuffers.h"
+#include "sim/SimDevice.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,7 +1,7 @@
 // Commands on configuration files: show, new, diff, report.
 #include "Commands.h"
-#include "headless/HeadlessHost.h"
 #include "ModelJson.h"
+#include "headless/HeadlessHost.h"
 #include "headless/TerminalDialogs.h"
 #include "model/ConfigFile.h"
 #include "report/ModelReport.h"

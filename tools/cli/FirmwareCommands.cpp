@@ -1,9 +1,9 @@
 // Firmware files: "firmware check" and "firmware install".
 #include "Commands.h"
-#include "headless/DeviceSession.h"
 #include "firmware/Decryptfw.h"
 #include "firmware/FirmwareUpdate.h"
 #include "firmware/SessionFirmwareHost.h"
+#include "headless/DeviceSession.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
