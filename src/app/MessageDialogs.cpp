@@ -1,6 +1,5 @@
 #include "MessageDialogs.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -59,6 +58,7 @@ TMessageDialog::TMessageDialog(const QString& caption, Picture picture, QSize cl
 QPushButton* TMessageDialog::addOkButton() {
     QPushButton* ok = addResultButton(QStringLiteral("OK"), DialogResult::Ok);
     ok->setDefault(true);
+    setEscapeResult(DialogResult::Ok);
     m_buttons->addWidget(ok);
     m_buttons->addStretch();
     return ok;
@@ -121,18 +121,6 @@ void TProgErgebnisDialog::showEvent(QShowEvent* event) {
     m_ok->setEnabled(false);
 }
 
-void TProgErgebnisDialog::closeEvent(QCloseEvent* event) {
-    if (isWaiting())
-        event->ignore();
-    else
-        TMessageDialog::closeEvent(event);
-}
-
-void TProgErgebnisDialog::reject() {
-    if (!isWaiting())
-        TMessageDialog::reject();
-}
-
 void TProgErgebnisDialog::restartDone() {
     m_timer.stop();
     m_ok->setEnabled(true);
@@ -143,9 +131,10 @@ void TProgErgebnisDialog::restartDone() {
 TUpDownLoad::TUpDownLoad(QWidget* parent)
     : TMessageDialog(QStringLiteral("Datenügertragung"), Picture::None, PlainDialogSize, parent) {
     setObjectName(QStringLiteral("UpDownLoad"));
-    // The button has no action: only the close box or the exchange ends the window.
+    // The button has no action and Escape none either: only the close box or the
+    // exchange ends the window.
+    setEscapeResult(std::nullopt);
     auto* cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
-    cancel->setAutoDefault(false);
     buttonRow()->addWidget(cancel);
     buttonRow()->addStretch();
 }

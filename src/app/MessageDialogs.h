@@ -28,7 +28,8 @@ public:
 
 protected:
     QHBoxLayout* buttonRow() const { return m_buttons; }
-    // The one "OK" button of the plain message windows, default and centred.
+    // The one "OK" button of the plain message windows, default and centred; Escape
+    // answers as it does.
     QPushButton* addOkButton();
 
 private:
@@ -71,11 +72,10 @@ public:
 
     QPushButton* okButton() const { return m_ok; }
     bool isWaiting() const { return m_timer.isActive(); }
-    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    bool mayClose() const override { return !isWaiting(); }
 
 private:
     void restartDone();

@@ -1,5 +1,6 @@
 #include "ResultDialog.h"
 
+#include <QKeyEvent>
 #include <QPushButton>
 
 namespace talvaro {
@@ -29,12 +30,19 @@ void ResultDialog::finish(DialogResult result) {
 }
 
 void ResultDialog::reject() {
-    finish(DialogResult::Cancel);
+    if (mayClose())
+        finish(DialogResult::Cancel);
+}
+
+void ResultDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier)
+        return QDialog::keyPressEvent(event);
+    if (m_escape && mayClose())
+        finish(*m_escape);
 }
 
 QPushButton* ResultDialog::addResultButton(const QString& text, DialogResult result) {
     auto* button = new QPushButton(text, this);
-    button->setAutoDefault(false);
     connect(button, &QPushButton::clicked, this, [this, result] { finish(result); });
     return button;
 }

@@ -1,7 +1,6 @@
 #include "SearchDialogs.h"
 
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -33,6 +32,7 @@ TKeineAnlageDlg::TKeineAnlageDlg(QWidget* parent)
     QPushButton* offline = addResultButton(QStringLiteral("Offline"), DialogResult::Ok);
     offline->setDefault(true);
     QPushButton* search = addResultButton(QStringLiteral("Suchen"), DialogResult::Retry);
+    setEscapeResult(DialogResult::Retry);
     m_hints = new QLabel(this);
     m_hints->setObjectName(QStringLiteral("lblZugriff"));
     m_hints->setWordWrap(true);
@@ -51,13 +51,6 @@ void TKeineAnlageDlg::setAccessHints(const QStringList& hints) {
 
 QString TKeineAnlageDlg::accessHintText() const {
     return m_hints->text();
-}
-
-void TKeineAnlageDlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape)
-        finish(DialogResult::Retry);
-    else
-        ResultDialog::keyPressEvent(event);
 }
 
 TSuchenDlg::TSuchenDlg(QWidget* parent) : ResultDialog(QStringLiteral("Suchen"), parent) {
@@ -95,6 +88,10 @@ QString TSuchenDlg::portLabel() const {
 void TSuchenDlg::setButtonsEnabled(bool enabled) {
     m_ok->setEnabled(enabled);
     m_cancel->setEnabled(enabled);
+}
+
+bool TSuchenDlg::mayClose() const {
+    return m_cancel->isEnabled();
 }
 
 TSelectDeviceDlg::TSelectDeviceDlg(QWidget* parent)
