@@ -1,6 +1,7 @@
 #include "FileErrors.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace talvaro {
@@ -24,6 +25,20 @@ QString openErrorText(const QString& path, QIODevice::OpenMode mode) {
     if (!file.isReadable())
         return QStringLiteral("Keine Berechtigung zum Lesen von \"%1\".").arg(name);
     return QStringLiteral("Die Datei \"%1\" konnte nicht geöffnet werden.").arg(name);
+}
+
+std::optional<QString> openProblem(const QString& path, QIODevice::OpenMode mode) {
+    QFile file(path);
+    const bool existed = file.exists();
+    const bool writing = mode.testFlag(QIODevice::WriteOnly);
+    // Appending leaves an existing file as it is.
+    if (QFileInfo(path).isDir() ||
+        !file.open(writing ? QIODevice::WriteOnly | QIODevice::Append : QIODevice::ReadOnly))
+        return openErrorText(path, mode);
+    file.close();
+    if (writing && !existed)
+        file.remove();
+    return std::nullopt;
 }
 
 } // namespace talvaro
