@@ -57,7 +57,7 @@ TMessageDialog::TMessageDialog(const QString& caption, Picture picture, QSize cl
 
 QPushButton* TMessageDialog::addOkButton() {
     QPushButton* ok = addResultButton(QStringLiteral("OK"), DialogResult::Ok);
-    ok->setDefault(true);
+    setDefaultButton(ok);
     setEscapeResult(DialogResult::Ok);
     m_buttons->addWidget(ok);
     m_buttons->addStretch();
@@ -86,17 +86,13 @@ TErrorDialog::TErrorDialog(QWidget* parent)
 THinweisBox::THinweisBox(QWidget* parent)
     : TMessageDialog(QStringLiteral("Hinweis"), Picture::Question, PictureDialogSize, parent) {
     setObjectName(QStringLiteral("HinweisBox"));
-    m_yes = addResultButton(QStringLiteral("&Ja"), DialogResult::Yes);
-    m_yes->setDefault(true);
-    buttonRow()->addWidget(m_yes);
+    // "&Ja" has the focus when shown.
+    QPushButton* yes = addResultButton(QStringLiteral("&Ja"), DialogResult::Yes);
+    setDefaultButton(yes);
+    buttonRow()->addWidget(yes);
     buttonRow()->addWidget(addResultButton(QStringLiteral("&Nein"), DialogResult::No));
     buttonRow()->addWidget(addResultButton(QStringLiteral("Abbrechen"), DialogResult::Cancel));
     buttonRow()->addStretch();
-}
-
-void THinweisBox::showEvent(QShowEvent* event) {
-    TMessageDialog::showEvent(event);
-    m_yes->setFocus();
 }
 
 TErgebnisDialog::TErgebnisDialog(QWidget* parent)

@@ -47,12 +47,6 @@ class THinweisBox : public TMessageDialog {
     Q_OBJECT
 public:
     explicit THinweisBox(QWidget* parent = nullptr);
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
-    QPushButton* m_yes;
 };
 
 class TErgebnisDialog : public TMessageDialog {

@@ -41,6 +41,18 @@ void ResultDialog::keyPressEvent(QKeyEvent* event) {
         finish(*m_escape);
 }
 
+void ResultDialog::setDefaultButton(QPushButton* button) {
+    button->setDefault(true);
+    if (!m_firstFocus)
+        m_firstFocus = button;
+}
+
+void ResultDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_firstFocus && m_firstFocus->isEnabled())
+        m_firstFocus->setFocus();
+}
+
 QPushButton* ResultDialog::addResultButton(const QString& text, DialogResult result) {
     auto* button = new QPushButton(text, this);
     connect(button, &QPushButton::clicked, this, [this, result] { finish(result); });

@@ -31,6 +31,12 @@ protected:
     // A push button that ends the dialog with `result` when clicked. Like any dialog
     // button it answers Return while it has the focus.
     QPushButton* addResultButton(const QString& text, DialogResult result);
+    // The button that answers Return while no other button has the focus.
+    void setDefaultButton(QPushButton* button);
+    // Where every showing puts the focus, not where the last use left it: the default
+    // button unless set.
+    void setFirstFocus(QWidget* widget) { m_firstFocus = widget; }
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // False while the dialog must stay open whatever the user does.
     virtual bool mayClose() const { return true; }
@@ -38,6 +44,7 @@ protected:
 private:
     DialogResult m_outcome = DialogResult::Cancel;
     std::optional<DialogResult> m_escape = DialogResult::Cancel;
+    QWidget* m_firstFocus = nullptr;
 };
 
 QFont dialogFont();

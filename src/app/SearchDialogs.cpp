@@ -30,7 +30,7 @@ TKeineAnlageDlg::TKeineAnlageDlg(QWidget* parent)
                                            "nach einer Telefonanlage suchen?"),
                             this);
     QPushButton* offline = addResultButton(QStringLiteral("Offline"), DialogResult::Ok);
-    offline->setDefault(true);
+    setDefaultButton(offline);
     QPushButton* search = addResultButton(QStringLiteral("Suchen"), DialogResult::Retry);
     setEscapeResult(DialogResult::Retry);
     m_hints = new QLabel(this);
@@ -71,7 +71,7 @@ TSuchenDlg::TSuchenDlg(QWidget* parent) : ResultDialog(QStringLiteral("Suchen"),
     m_portLabel->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_portLabel);
     m_ok = addResultButton(QStringLiteral("OK"), DialogResult::Ok);
-    m_ok->setDefault(true);
+    setDefaultButton(m_ok);
     m_cancel = addResultButton(QStringLiteral("Abbrechen"), DialogResult::Cancel);
     layout->addLayout(centredRow({m_ok, m_cancel}));
     setFixedSize(300, 180);
@@ -106,7 +106,7 @@ TSelectDeviceDlg::TSelectDeviceDlg(QWidget* parent)
         layout->addWidget(m_rows[row]);
     }
     QPushButton* ok = addResultButton(QStringLiteral("OK"), DialogResult::Ok);
-    ok->setDefault(true);
+    setDefaultButton(ok);
     layout->addLayout(
         centredRow({ok, addResultButton(QStringLiteral("Abbrechen"), DialogResult::Cancel)}));
     setFixedSize(sizeHint());
@@ -147,6 +147,7 @@ void TSelectDeviceDlg::selectRow(int row) {
 
 std::optional<DeviceType> TSelectDeviceDlg::choose(DeviceType current) {
     selectRow(rowFor(current));
+    setFirstFocus(m_rows[rowFor(current)]); // the arrow keys choose, Return confirms
     if (run() != DialogResult::Ok)
         return std::nullopt;
     return typeForRow(selectedRow());
@@ -162,8 +163,9 @@ TWaehleComPortDlg::TWaehleComPortDlg(QWidget* parent)
     m_ports->setEditable(true);
     m_ports->setInsertPolicy(QComboBox::NoInsert);
     layout->addWidget(m_ports);
+    setFirstFocus(m_ports);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setDefault(true);
+    setDefaultButton(ok);
     connect(ok, &QPushButton::clicked, this, &TWaehleComPortDlg::okClicked);
     layout->addLayout(
         centredRow({ok, addResultButton(QStringLiteral("Abbrechen"), DialogResult::Cancel)}));

@@ -61,6 +61,7 @@ private slots:
     void buttonsAndEscape_data();
     void buttonsAndEscape();
     void hinweisBoxReturnAnswersTheFocusedButton();
+    void reusedDialogStartsOnItsDefaultButton();
     void escapeLeavesARunningSearchShowing();
     void escapeLeavesTheTransferWindowShowing();
 };
@@ -145,6 +146,26 @@ void TestDialogKeys::hinweisBoxReturnAnswersTheFocusedButton() {
                         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
                     }),
              DialogResult::Cancel);
+}
+
+// The dialogs live as long as the program: a button focused in one use must not take
+// Return in the next.
+void TestDialogKeys::reusedDialogStartsOnItsDefaultButton() {
+    TKeineAnlageDlg dialog;
+    QPushButton* search = button(&dialog, "Suchen");
+    QCOMPARE(answer(dialog,
+                    [&] {
+                        search->setFocus();
+                        QTRY_COMPARE(QApplication::focusWidget(), search);
+                        QTest::keyClick(search, Qt::Key_Escape);
+                    }),
+             DialogResult::Retry);
+    QCOMPARE(answer(dialog,
+                    [&] {
+                        QTRY_COMPARE(QApplication::focusWidget(), button(&dialog, "Offline"));
+                        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                    }),
+             DialogResult::Ok);
 }
 
 void TestDialogKeys::escapeLeavesARunningSearchShowing() {
