@@ -114,6 +114,8 @@ private:
     SaveOutcome saveAs();
     bool writeImage(const QString& path, const QString& failureLine);
 
+    // The tree follows the contact page that the PIN check has brought to the front.
+    void selectContactNodeLater();
     void TreeView1Change(QTreeWidgetItem* current);
     void TreeView1Click();
     void TreeView1Enter();
