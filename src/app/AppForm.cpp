@@ -427,6 +427,8 @@ void TAppForm::afterStartSearch(std::function<void()> then) {
 }
 
 void TAppForm::runWhenSettled() {
+    if (m_afterStartSearch.empty())
+        return;
     // The search returns with the device identified; its read, and the result the user
     // must close, follow without a notification of their end.
     if (m_link->record().state != ExchangeState::Idle || QApplication::activeModalWidget()) {

@@ -53,7 +53,7 @@ std::optional<int> StartOptions::parse(const QStringList& arguments) {
     m_file = files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();
     const QString suffix = m_file.section(QLatin1Char('.'), -1).toLower();
     if (!m_file.isEmpty() && suffix != QLatin1String("tkx") && suffix != QLatin1String("efw"))
-        return usageError(QStringLiteral("\"%1\" ist weder .tkx noch .efw").arg(m_file));
+        return usageError(QStringLiteral("\"%1\" ist weder .tkx noch .efw").arg(files.first()));
     return std::nullopt;
 }
 
