@@ -58,6 +58,7 @@ if(NOT PACKAGE)
     require("desktop;MATCHES;\nIcon=talvaro\n" "desktop entry names another icon")
     file(READ ${root}/etc/xdg/Brovenik/Talvaro.conf conf)
     require("conf;MATCHES;^\\[General\\]" "settings default without its group")
+    run(bash -n ${root}/usr/share/bash-completion/completions/talvaro-cli)
     # The installed tools run and accept the installed demo firmware.
     run(${root}/usr/bin/talvaro-cli firmware check ${root}/usr/share/talvaro/demo-typ6.efw)
     require("run_output;STREQUAL;Gerätetyp 6 (Quenta 26)\n" "demo firmware: ${run_output}")
