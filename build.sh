@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
           libgl-dev fonts-liberation poppler-utils libssl-dev dpkg-dev clang libclang-rt-14-dev
-          clang-format)
+          clang-format qt6-translations-l10n lintian desktop-file-utils appstream)
 
 install_missing() {
     local missing=()

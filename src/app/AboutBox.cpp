@@ -1,6 +1,7 @@
 #include "AboutBox.h"
 
 #include "AppIcon.h"
+#include "startup/ProgramStart.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -21,7 +22,7 @@ TAboutBox::TAboutBox(QWidget* parent) : ResultDialog(QStringLiteral("Info"), par
     auto* layout = new QGridLayout(this);
     layout->addWidget(icon, 0, 0, 4, 1, Qt::AlignTop);
     layout->addWidget(name, 0, 1);
-    layout->addWidget(new QLabel(QStringLiteral("Version 1.31"), this), 1, 1);
+    layout->addWidget(new QLabel(QStringLiteral("Version ") + programVersion(), this), 1, 1);
     layout->addWidget(new QLabel(QStringLiteral("Konfigurator für Mirello 16 und Quenta 26"), this),
                       2, 1);
     layout->addWidget(new QLabel(QStringLiteral("© Brovenik"), this), 3, 1);

@@ -28,6 +28,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace talvaro {
 namespace {
 
@@ -43,6 +45,7 @@ constexpr int HelpHeaderHeight = 41;
 constexpr int TreeIndentation = 12;
 
 constexpr int ClosingWaitMs = 1000;
+constexpr int SettleCheckMs = 100;
 
 const QString NoPortText = QStringLiteral("Verwendeter COM-Port: keiner");
 
@@ -437,9 +440,28 @@ void TAppForm::showEvent(QShowEvent* event) {
         return;
     m_firstShow = false;
     // Let the window appear before the search puts its dialog in front of it.
-    if (m_firstShowSearch == FirstShowSearch::On)
-        QTimer::singleShot(0, this,
-                           [this] { m_link->search().startSearch(ExchangeOperation::Read); });
+    QTimer::singleShot(0, this, [this] {
+        if (m_firstShowSearch == FirstShowSearch::On)
+            m_link->search().startSearch(ExchangeOperation::Read);
+        runWhenSettled();
+    });
+}
+
+void TAppForm::afterStartSearch(std::function<void()> then) {
+    m_afterStartSearch.push_back(std::move(then));
+}
+
+void TAppForm::runWhenSettled() {
+    if (m_afterStartSearch.empty())
+        return;
+    // The search returns with the device identified; its read, and the result the user
+    // must close, follow without a notification of their end.
+    if (m_link->record().state != ExchangeState::Idle || QApplication::activeModalWidget()) {
+        QTimer::singleShot(SettleCheckMs, this, &TAppForm::runWhenSettled);
+        return;
+    }
+    for (const std::function<void()>& then : std::exchange(m_afterStartSearch, {}))
+        then();
 }
 
 bool TAppForm::FormCloseQuery() {

@@ -11,7 +11,9 @@
 #include <QMainWindow>
 #include <QPrinter>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -51,6 +53,13 @@ public:
     void openConfiguration();
     int saveConfiguration();
     int saveConfigurationAs();
+    // Reads a configuration file as "Öffnen..." does once its dialog has named it.
+    void openConfigurationFile(const QString& path);
+
+    // Runs `then` once the search at the first showing has settled the device type and
+    // what it started (the read, its result) has ended; without that search, right
+    // after the first showing.
+    void afterStartSearch(std::function<void()> then);
 
     // Page navigation.
     void showPage(const QTreeWidgetItem* node);
@@ -122,6 +131,7 @@ private:
 
     bool FormCloseQuery();
     void FormClose();
+    void runWhenSettled();
 
     Dialogs& m_dialogs;
     PrintDialogs& m_printDialogs;
@@ -143,6 +153,7 @@ private:
     bool m_firstShow = true;
     FirstShowSearch m_firstShowSearch;
     QString m_searchPrefix;
+    std::vector<std::function<void()>> m_afterStartSearch;
 
     QAction* FileNew1 = nullptr;
     QAction* FileOpen1 = nullptr;

@@ -31,11 +31,14 @@ void TAppForm::newConfiguration() {
 }
 
 void TAppForm::openConfiguration() {
-    const QByteArray::size_type length = m_images.working(m_document.deviceType()).size();
     const QString path = m_dialogs.getOpenFileName({m_document.folder(), m_document.configMask,
                                                     m_document.configFilter, m_document.configExt});
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        openConfigurationFile(path);
+}
+
+void TAppForm::openConfigurationFile(const QString& path) {
+    const QByteArray::size_type length = m_images.working(m_document.deviceType()).size();
     const std::optional<QByteArray> bytes = readConfigurationFile(path, length, m_dialogs);
     if (!bytes)
         return;

@@ -5,6 +5,8 @@
 
 namespace talvaro {
 
+class StartOptions;
+
 // The names the settings store and the desktop know the program by, and its icon.
 void identifyApplication();
 
@@ -12,6 +14,10 @@ void identifyApplication();
 class AppStart {
 public:
     explicit AppStart(TAppForm::FirstShowSearch search = TAppForm::FirstShowSearch::On);
+    // As "talvaro [--type N] [FILE]" starts it: a configuration file opens once the
+    // search has settled the device type (at once as type N when given), a firmware
+    // file in the firmware dialog, chosen but not sent.
+    explicit AppStart(const StartOptions& options);
     TAppForm& form() { return m_form; }
 
 private:

@@ -6,6 +6,7 @@
 #include "firmware/FWDlg.h"
 
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -94,6 +95,11 @@ void WidgetDialogs::attachFirmwareUpdate(FirmwareUpdate& update) {
 }
 
 void WidgetDialogs::execFirmware() {
+    FirmwareDlg->exec();
+}
+
+void WidgetDialogs::execFirmwareWithFile(const QString& file) {
+    FirmwareDlg->Filename->setText(file);
     FirmwareDlg->exec();
 }
 

@@ -45,6 +45,8 @@ public:
     PortChoice choosePort(const QStringList& entries, quint16 currentPort) override;
     void showAbout() override;
     void execFirmware() override;
+    // The firmware dialog with `file` already chosen; nothing is sent before "Start".
+    void execFirmwareWithFile(const QString& file);
     void setSearchPortLabel(const QString& text) override;
     bool isSearchShowing() const override;
     void execSearch() override;

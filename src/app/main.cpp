@@ -1,18 +1,30 @@
 #include "AppStart.h"
+#include "StartOptions.h"
 #include "sim/DemoMode.h"
+#include "startup/ProgramStart.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    talvaro::StartOptions options;
+    {
+        // --help, --version and a wrong option are answered before the window's
+        // application exists: no display is needed and no port is touched.
+        QCoreApplication early(argc, argv);
+        talvaro::installQtTranslations(early);
+        if (const std::optional<int> status = options.parse(QCoreApplication::arguments()))
+            return *status;
+    }
     QApplication app(argc, argv);
+    talvaro::installQtTranslations(app);
     talvaro::identifyApplication();
 
     // Before the window exists: its first showing searches the ports.
     talvaro::DemoMode demo;
-    if (!demo.startIfRequested(QCoreApplication::arguments()))
+    if (!demo.startIfRequested(options.demoArguments()))
         return 2;
 
-    talvaro::AppStart start;
+    talvaro::AppStart start(options);
     start.form().show();
     return app.exec();
 }

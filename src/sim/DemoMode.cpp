@@ -76,10 +76,11 @@ QString DemoMode::portPath() const {
 
 QString DemoMode::firmwareFile() const {
     const QString name = QStringLiteral("demo-typ%1.efw").arg(m_type);
-    // Installed beside the program's share folder, or in the build tree.
+    // Installed: <prefix>/bin beside <prefix>/share/talvaro. Build tree: the program (or
+    // a test) two folders below the build folder, the files in its packaging/demo.
     const QDir bin(QCoreApplication::applicationDirPath());
-    for (const QString& folder :
-         {bin.filePath(QStringLiteral("../share/talvaro")), QStringLiteral(TALVARO_DEMO_DIR)}) {
+    for (const QString& folder : {bin.filePath(QStringLiteral("../share/talvaro")),
+                                  bin.filePath(QStringLiteral("../../packaging/demo"))}) {
         const QFileInfo file(QDir(folder).filePath(name));
         if (file.exists())
             return file.canonicalFilePath();

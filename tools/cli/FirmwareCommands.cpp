@@ -9,33 +9,43 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
+#include <unistd.h>
+
 namespace talvaro::cli {
 
 using namespace talvaro::headless;
 namespace {
 
-// The firmware dialog's progress bar, on the terminal.
+// The firmware dialog's progress bar on a terminal; in a log or a pipe, where a
+// redrawn bar would be one long line, a line at each quarter.
 class TerminalProgress : public FirmwareView {
 public:
-    explicit TerminalProgress(QTextStream& err) : m_err(err) {}
+    explicit TerminalProgress(QTextStream& err) : m_err(err), m_terminal(isatty(STDERR_FILENO)) {}
 
     void transferStarting() override {}
     void setProgress(int percent) override {
+        m_started = true;
+        if (!m_terminal) {
+            for (; m_quarterShown < percent / 25; ++m_quarterShown)
+                m_err << "Firmware: " << (m_quarterShown + 1) * 25 << " %" << Qt::endl;
+            return;
+        }
         constexpr int Width = 40;
         const int filled = percent * Width / 100;
         m_err << "\rFirmware [" << QString(filled, QLatin1Char('#'))
               << QString(Width - filled, QLatin1Char('.')) << "] " << percent << " %" << Qt::flush;
-        m_started = true;
     }
     void transferEnded() override {
-        if (m_started)
+        if (m_started && m_terminal)
             m_err << Qt::endl;
     }
     void closeDialog() override {}
 
 private:
     QTextStream& m_err;
+    const bool m_terminal;
     bool m_started = false;
+    int m_quarterShown = 0;
 };
 
 // The loader answers within ten seconds and the transfer of the largest file takes a

@@ -1,5 +1,6 @@
 // talvaro-cli: the configurator's file, device and firmware commands for scripts.
 #include "Commands.h"
+#include "startup/ProgramStart.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -39,7 +40,8 @@ void printUsage(QTextStream& stream) {
               "Status: 0 Erfolg, 1 Fehler, 2 falscher Aufruf.\n\nBefehle:\n";
     for (const Command& command : Commands)
         stream << "  " << command.synopsis << '\n';
-    stream << "\nHilfe zu einem Befehl: talvaro-cli BEFEHL --help\n";
+    stream << "\nHilfe zu einem Befehl: talvaro-cli BEFEHL --help\n"
+              "Version: talvaro-cli --version\n";
 }
 
 } // namespace
@@ -64,9 +66,14 @@ int main(int argc, char* argv[]) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("talvaro-cli"));
+    talvaro::installQtTranslations(*app);
 
     if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
         printUsage(out);
+        return ExitSuccess;
+    }
+    if (name == QLatin1String("--version")) {
+        out << "talvaro-cli " << talvaro::programVersion() << Qt::endl;
         return ExitSuccess;
     }
     if (!command) {

@@ -4,6 +4,7 @@
 #include "sim/PtyDevice.h"
 
 #include "model/DeviceTypes.h"
+#include "startup/ProgramStart.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -40,9 +41,9 @@ bool saveImage(const QString& path, const QByteArray& image) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    installQtTranslations(app);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Simulated telephone system on a pty."));
-    parser.addHelpOption();
     const QCommandLineOption type(QStringLiteral("type"), QStringLiteral("Device type 0..7."),
                                   QStringLiteral("N"));
     const QCommandLineOption image(QStringLiteral("image"),
@@ -73,7 +74,9 @@ int main(int argc, char* argv[]) {
         QStringLiteral("pace"), QStringLiteral("Take and give bytes at the speed of 57600 baud."));
     parser.addOptions({type, image, link, silent, identity, noName, badChecksum, refuse, pace,
                        rejectRecord, silentAfter});
-    parser.process(app);
+    if (const std::optional<int> status =
+            parseProgramArguments(parser, QCoreApplication::arguments()))
+        return *status;
 
     bool ok = false;
     const uint code = parser.value(type).toUInt(&ok);
