@@ -10,6 +10,7 @@
 #include "help/HelpPanel.h"
 #include "help/HintFilter.h"
 #include "link/LinkSession.h"
+#include "link/TraceLog.h"
 #include "model/NavigationTree.h"
 #include "report/ModelReport.h"
 #include "report/ReportCommands.h"
@@ -93,10 +94,10 @@ TAppForm::TAppForm(Dialogs& dialogs, PrintDialogs& printDialogs, FirstShowSearch
     const StoredSettings stored = m_settings.load();
     m_document.workDir = stored.workDir;
     m_link->exchange().deviceFoundOn(stored.port);
-    m_link->ComPort1().setComLogging(stored.comLogging);
+    setComLogging(stored.comLogging);
 
-    // 5. The trace file, relative: it lands in the current directory.
-    m_link->ComPort1().setLogFileName(QStringLiteral("ComLog.log"));
+    // 5. The trace file, in the user's data folder rather than wherever the program started.
+    m_link->ComPort1().setLogFileName(TraceLog::defaultFilePath());
 
     // 6. The layout's own positions, before any device type changes them.
     m_pages->recordLayout();
@@ -152,6 +153,9 @@ void TAppForm::createActions() {
     make(FileExit1, "FileExit1", QStringLiteral("&Beenden"));
     make(NeueFirmware1, "NeueFirmware1", QStringLiteral("Neue Firmware..."));
     make(HelpAbout1, "HelpAbout1", QStringLiteral("&Info..."), QKeySequence(Qt::CTRL | Qt::Key_I));
+    make(ComLogging1, "ComLogging1", QStringLiteral("Seriellen Datenverkehr aufzeichnen"));
+    ComLogging1->setCheckable(true);
+    make(SupportReport1, "SupportReport1", QStringLiteral("Fehlerbericht speichern..."));
 
     connect(FileNew1, &QAction::triggered, this, [this] {
         if (askToSave(QStringLiteral("Wollen Sie die Daten jetzt speichern?")))
@@ -173,6 +177,8 @@ void TAppForm::createActions() {
     connect(Printer1, &QAction::triggered, this, &TAppForm::Printer1Execute);
     connect(HelpAbout1, &QAction::triggered, this, [this] { m_dialogs.showAbout(); });
     connect(NeueFirmware1, &QAction::triggered, this, [this] { m_dialogs.execFirmware(); });
+    connect(ComLogging1, &QAction::toggled, this, &TAppForm::setComLogging);
+    connect(SupportReport1, &QAction::triggered, this, &TAppForm::saveSupportReport);
 }
 
 void TAppForm::createMenu() {
@@ -183,8 +189,8 @@ void TAppForm::createMenu() {
     config->addActions({Print1, Printer1});
     config->addSeparator();
     config->addAction(FileExit1);
-    menuBar()->addMenu(QStringLiteral("Extras"))->addAction(NeueFirmware1);
-    menuBar()->addMenu(QStringLiteral("Hilfe"))->addAction(HelpAbout1);
+    menuBar()->addMenu(QStringLiteral("Extras"))->addActions({NeueFirmware1, ComLogging1});
+    menuBar()->addMenu(QStringLiteral("Hilfe"))->addActions({HelpAbout1, SupportReport1});
 }
 
 void TAppForm::createToolBar() {

@@ -13,6 +13,8 @@ int main(int argc, char* argv[]) {
         return 2;
 
     talvaro::AppStart start;
+    if (QCoreApplication::arguments().contains(QStringLiteral("--trace")))
+        start.form().setComLogging(true);
     start.form().show();
     return app.exec();
 }
