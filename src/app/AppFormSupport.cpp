@@ -10,9 +10,6 @@ namespace talvaro {
 
 void TAppForm::setComLogging(bool on) {
     m_link->ComPort1().setComLogging(on);
-    // The port already open records from its next opening on; start it now.
-    if (on && m_link->ComPort1().isOpen())
-        m_link->ComPort1().loggingOn();
     const QSignalBlocker quiet(ComLogging1);
     ComLogging1->setChecked(on);
 }
