@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -57,6 +58,7 @@ private slots:
     void portsNameTheProgramHoldingThePort();
     void noPortAtAll();
     void supportReportHoldsItsSections();
+    void supportReportNamesTheDeviceItFinds();
     void traceOnRequestGoesToTheDataFolder();
 
 private:
@@ -135,6 +137,21 @@ void TestCliPorts::supportReportHoldsItsSections() {
     const CliResult refused = runCli({"support-report", "-o", m_dir->filePath("no/such/dir")}, "");
     QCOMPARE(refused.status, 1);
     QVERIFY(refused.err.contains("no/such/dir"));
+}
+
+void TestCliPorts::supportReportNamesTheDeviceItFinds() {
+    SimulatedPorts devices{6};
+    devices.start();
+    const QString file = m_dir->filePath("bericht.txt");
+    const CliResult result =
+        runCli({"support-report", "--type", "6", "-o", file}, devices.portList());
+    QCOMPARE(result.status, 0);
+    const QString report = QString::fromUtf8(fileBytes(file));
+    QVERIFY2(report.contains(QRegularExpression("Quenta 26 - Firmware \\S+ an COM1\\n")),
+             qPrintable(report));
+
+    const CliResult wrong = runCli({"support-report", "--type", "9", "-o", file}, "");
+    QCOMPARE(wrong.status, 2);
 }
 
 void TestCliPorts::traceOnRequestGoesToTheDataFolder() {

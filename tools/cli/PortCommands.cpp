@@ -1,5 +1,6 @@
 // The serial ports as the program sees them, and the report for support.
 #include "Commands.h"
+#include "headless/DeviceSession.h"
 #include "link/PortListing.h"
 #include "link/SupportReport.h"
 
@@ -50,6 +51,18 @@ QJsonObject diagnosisJson(const Diagnosis& diagnosis) {
             {QStringLiteral("findings"), findingsJson(diagnosis.machine)}};
 }
 
+// The device as a read finds it: its name and firmware, and its port.
+void identifyDevice(DeviceType type, Io& io, SupportFacts& facts) {
+    headless::TerminalDialogs dialogs(io.err);
+    headless::HeadlessHost host(dialogs);
+    host.setDeviceType(type);
+    headless::DeviceSession session(host, dialogs);
+    if (!session.read())
+        return;
+    facts.deviceText = session.link().record().deviceText;
+    facts.devicePort = session.link().record().portInUse;
+}
+
 } // namespace
 
 int runPorts(const QStringList& args, Io& io) {
@@ -75,10 +88,23 @@ int runSupportReport(const QStringList& args, Io& io) {
                                    "seriellen Protokolls."),
                     {});
     cmd.addOutputOption();
+    cmd.addOption({QStringLiteral("type"),
+                   QStringLiteral("Vorher die Telefonanlage suchen, als wäre dieser Gerätetyp "
+                                  "geöffnet, damit der Bericht sie nennt."),
+                   QStringLiteral("N")});
     if (const auto status = cmd.parse(args, io))
         return *status;
     SupportFacts facts;
     facts.program = QStringLiteral("talvaro-cli");
+    if (cmd.isSet(QStringLiteral("type"))) {
+        bool ok = false;
+        const DeviceType type = cmd.value(QStringLiteral("type")).toUInt(&ok);
+        if (!ok || !isDefinedDeviceType(type))
+            return usageError(io, QStringLiteral("support-report"),
+                              QStringLiteral("--type N mit N von 0 bis 7"));
+        // Found or not, the report is written: without a device it matters most.
+        identifyDevice(type, io, facts);
+    }
     // Each command traces only on request; a trace recorded earlier goes in.
     facts.traceOn = QFileInfo::exists(facts.traceFile);
     QString error;

@@ -30,7 +30,7 @@ constexpr std::array<Command, 11> Commands{{
     {"firmware", "firmware install FILE.efw --type N [--port P]", runFirmware, false},
     {"report", "report FILE --type N --pdf OUT.pdf", runReport, true},
     {"ports", "ports [--json]", runPorts, false},
-    {"support-report", "support-report -o FILE", runSupportReport, false},
+    {"support-report", "support-report -o FILE [--type N]", runSupportReport, false},
 }};
 
 void printUsage(QTextStream& stream) {
