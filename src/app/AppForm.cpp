@@ -10,6 +10,7 @@
 #include "help/HelpPanel.h"
 #include "help/HintFilter.h"
 #include "link/LinkSession.h"
+#include "link/TraceLog.h"
 #include "model/NavigationTree.h"
 #include "report/ModelReport.h"
 #include "report/ReportCommands.h"
@@ -97,10 +98,10 @@ TAppForm::TAppForm(Dialogs& dialogs, PrintDialogs& printDialogs, FirstShowSearch
     const StoredSettings stored = m_settings.load();
     m_document.workDir = stored.workDir;
     m_link->exchange().deviceFoundOn(stored.port);
-    m_link->ComPort1().setComLogging(stored.comLogging);
+    setComLogging(stored.comLogging);
 
-    // 5. The trace file, relative: it lands in the current directory.
-    m_link->ComPort1().setLogFileName(QStringLiteral("ComLog.log"));
+    // 5. The trace file, in the user's data folder rather than wherever the program started.
+    m_link->ComPort1().setLogFileName(TraceLog::defaultFilePath());
 
     // 6. The layout's own positions, before any device type changes them.
     m_pages->recordLayout();
@@ -156,6 +157,9 @@ void TAppForm::createActions() {
     make(FileExit1, "FileExit1", QStringLiteral("&Beenden"));
     make(NeueFirmware1, "NeueFirmware1", QStringLiteral("Neue Firmware..."));
     make(HelpAbout1, "HelpAbout1", QStringLiteral("&Info..."), QKeySequence(Qt::CTRL | Qt::Key_I));
+    make(ComLogging1, "ComLogging1", QStringLiteral("Seriellen Datenverkehr aufzeichnen"));
+    ComLogging1->setCheckable(true);
+    make(SupportReport1, "SupportReport1", QStringLiteral("Fehlerbericht speichern..."));
 
     connect(FileNew1, &QAction::triggered, this, [this] {
         if (askToSave(QStringLiteral("Wollen Sie die Daten jetzt speichern?")))
@@ -180,6 +184,8 @@ void TAppForm::createActions() {
     connect(Printer1, &QAction::triggered, this, &TAppForm::Printer1Execute);
     connect(HelpAbout1, &QAction::triggered, this, [this] { m_dialogs.showAbout(); });
     connect(NeueFirmware1, &QAction::triggered, this, [this] { m_dialogs.execFirmware(); });
+    connect(ComLogging1, &QAction::toggled, this, &TAppForm::setComLogging);
+    connect(SupportReport1, &QAction::triggered, this, &TAppForm::saveSupportReport);
 }
 
 void TAppForm::createMenu() {
@@ -192,10 +198,10 @@ void TAppForm::createMenu() {
     config->addAction(FileExit1);
     QMenu* extras = menuBar()->addMenu(QStringLiteral("Extras"));
     extras->setObjectName(QStringLiteral("Extras1"));
-    extras->addAction(NeueFirmware1);
+    extras->addActions({NeueFirmware1, ComLogging1});
     QMenu* help = menuBar()->addMenu(QStringLiteral("Hilfe"));
     help->setObjectName(QStringLiteral("Help1"));
-    help->addAction(HelpAbout1);
+    help->addActions({HelpAbout1, SupportReport1});
 }
 
 void TAppForm::createToolBar() {

@@ -94,6 +94,10 @@ public:
     FirmwareUpdate& firmwareUpdate() { return *m_firmware; }
     quint16 portInUse() const;
     bool comLogging() const;
+    // The serial trace from now on (Extras, --trace); the settings value sets it at start.
+    void setComLogging(bool on);
+    // "Fehlerbericht speichern...": the report for support, into a file the user picks.
+    void saveSupportReport();
     bool isFirstShowPending() const { return m_firstShow; }
     QString statusText(int panel) const;
 
@@ -166,6 +170,8 @@ private:
     QAction* FileExit1 = nullptr;
     QAction* NeueFirmware1 = nullptr;
     QAction* HelpAbout1 = nullptr;
+    QAction* ComLogging1 = nullptr;
+    QAction* SupportReport1 = nullptr;
 
     QTreeWidget* TreeView1 = nullptr;
     QTextEdit* InfoText = nullptr;

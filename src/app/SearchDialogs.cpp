@@ -36,6 +36,7 @@ TKeineAnlageDlg::TKeineAnlageDlg(QWidget* parent)
     m_hints = new QLabel(this);
     m_hints->setObjectName(QStringLiteral("lblZugriff"));
     m_hints->setWordWrap(true);
+    m_hints->setTextInteractionFlags(Qt::TextSelectableByMouse); // a udev rule to copy
     m_hints->hide();
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);

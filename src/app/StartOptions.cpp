@@ -28,8 +28,12 @@ std::optional<int> StartOptions::parse(const QStringList& arguments) {
         QStringLiteral("type"),
         QStringLiteral("Gerätetyp 0 bis 7: die Datei wird ohne Suche als dieser Typ geöffnet."),
         QStringLiteral("N"));
+    const QCommandLineOption trace(
+        QStringLiteral("trace"),
+        QStringLiteral("Den seriellen Datenverkehr aufzeichnen (ComLog.log im Datenordner)."));
     parser.addOption(demo);
     parser.addOption(type);
+    parser.addOption(trace);
     parser.addPositionalArgument(
         QStringLiteral("DATEI"),
         QStringLiteral("Eine Konfiguration (.tkx) zum Öffnen oder eine Firmwaredatei (.efw) "
@@ -39,6 +43,7 @@ std::optional<int> StartOptions::parse(const QStringList& arguments) {
         return status;
 
     m_demo = parser.isSet(demo);
+    m_trace = parser.isSet(trace);
     if (parser.isSet(type)) {
         bool ok = false;
         const DeviceType code = parser.value(type).toUInt(&ok);

@@ -19,6 +19,8 @@ public:
     std::optional<int> parse(const QStringList& arguments);
 
     bool demo() const { return m_demo; }
+    // The serial trace from the start, as with ComLogging in the settings.
+    bool trace() const { return m_trace; }
     std::optional<DeviceType> deviceType() const { return m_type; }
     QString file() const { return m_file; }
     bool isFirmwareFile() const;
@@ -30,6 +32,7 @@ public:
 
 private:
     bool m_demo = false;
+    bool m_trace = false;
     std::optional<DeviceType> m_type;
     QString m_file;
 };

@@ -25,6 +25,8 @@ int main(int argc, char* argv[]) {
         return 2;
 
     talvaro::AppStart start(options);
+    if (options.trace())
+        start.form().setComLogging(true);
     start.form().show();
     return app.exec();
 }

@@ -18,7 +18,7 @@ public:
     virtual quint16 portNumber() const = 0;
     // Whether COM<number> exists and can be opened now.
     virtual bool portAvailable(quint16 number) = 0;
-    // One line per port that exists but refused access for lack of permission.
+    // Asked once the search found nothing: one line per cause found, with its cure.
     virtual QStringList accessHints() { return {}; }
     // Opening and closing also start and append the serial trace when it is enabled.
     virtual bool open() = 0;

@@ -1,6 +1,6 @@
 #include "LinkSession.h"
 
-#include "PortStatus.h"
+#include "PortDiagnosis.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -45,11 +45,7 @@ bool LinkSession::event(QEvent* event) {
 }
 
 QStringList LinkSession::accessHints() {
-    QStringList hints;
-    for (const PortStatus& port : portStatuses())
-        if (port.permissionDenied)
-            hints << permissionHint(port);
-    return hints;
+    return PortDiagnosis().noDeviceLines();
 }
 
 } // namespace talvaro

@@ -53,6 +53,16 @@ bool SerialLink::open() {
     return true;
 }
 
+void SerialLink::setComLogging(bool on) {
+    m_comLogging = on;
+    if (!m_port.isOpen() || on == m_trace.isRecording())
+        return;
+    if (on)
+        loggingOn();
+    else
+        loggingAppend();
+}
+
 bool SerialLink::raiseControlLines() {
     // A pseudo-terminal has no modem lines; reading and writing work all the same.
     const auto tolerated = [this](bool ok) {

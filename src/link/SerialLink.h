@@ -35,7 +35,9 @@ public:
     static bool portAvailable(quint16 number);
 
     // With ComLogging on, every opening starts the trace and every closing appends it.
-    void setComLogging(bool on) { m_comLogging = on; }
+    // Switched while the port is open, the trace starts now, or what it holds is
+    // appended now.
+    void setComLogging(bool on);
     bool comLogging() const { return m_comLogging; }
     void setLogFileName(const QString& name) { m_trace.setFileName(name); }
     void loggingOn() { m_trace.start(); }

@@ -1,7 +1,10 @@
 #include "TraceLog.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #include <array>
 
@@ -35,6 +38,12 @@ QString timestamp() {
 }
 
 } // namespace
+
+QString TraceLog::defaultFilePath() {
+    // Named here rather than by the application: talvaro-cli writes into the same folder.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Brovenik/Talvaro/ComLog.log");
+}
 
 void TraceLog::setFileName(const QString& name) {
     m_fileName = name.left(MaxFileNameLength);
@@ -74,6 +83,7 @@ bool TraceLog::append() {
     m_recording = false;
     if (m_lines.isEmpty())
         return true;
+    QDir().mkpath(QFileInfo(m_fileName).path());
     QFile file(m_fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
         return false;

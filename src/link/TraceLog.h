@@ -12,6 +12,9 @@ class TraceLog {
 public:
     enum class Direction { Sent, Received, Discarded, Dropped };
 
+    // ComLog.log in the user's data folder, shared by the window and the command line.
+    static QString defaultFilePath();
+
     void setFileName(const QString& name);
     QString fileName() const { return m_fileName; }
 
@@ -19,7 +22,8 @@ public:
     bool isRecording() const { return m_recording; }
     void record(Direction direction, const QByteArray& bytes);
     void note(const QString& text);
-    // False when the file could not be written; the recorded traffic is kept then.
+    // Creates the file's folder when needed. False when the file could not be written;
+    // the recorded traffic is kept then.
     bool append();
 
     QString text() const { return m_lines.join(QLatin1Char('\n')); }

@@ -45,8 +45,8 @@ public:
     // Warning box with "&Ja" and "&Nein"; answers Yes or No.
     virtual DialogResult askWarning(const QString& caption, const QString& text) = 0;
 
-    // KeineAnlageDlg: Ok for "Offline", Retry for "Suchen". The hints name the ports
-    // that refused access for lack of permission.
+    // KeineAnlageDlg: Ok for "Offline", Retry for "Suchen". The hints name what keeps
+    // the device from being found, one cause and its cure a line.
     virtual DialogResult askNoDeviceFound(const QStringList& accessHints) = 0;
     // SelectDeviceDlg: the chosen type, or nothing when cancelled.
     virtual std::optional<DeviceType> selectDeviceType(DeviceType current) = 0;

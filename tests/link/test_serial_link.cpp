@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -65,6 +66,7 @@ private slots:
     void answersSplitAtEveryByteBoundary();
     void immediateHandlerTakesPacketsAtOnce();
     void traceIsAppendedOnClose();
+    void traceSwitchedWhileOpen();
 };
 
 void TestSerialLink::opensPtyAndRefusesWhatIsNoPort() {
@@ -279,6 +281,32 @@ void TestSerialLink::traceIsAppendedOnClose() {
     QCOMPARE(text.count(QRegularExpression(QStringLiteral("PC -> Anlage 54 0D +T\\."))), 2);
     QCOMPARE(text.count(QStringLiteral("Anlage -> PC 4D 69 72 65")), 2);
     QVERIFY(text.contains(QStringLiteral("Mirello 16..")));
+}
+
+// The trace switched on from the menu while the device is connected records from then
+// on; switched off, what it holds is written at once and nothing more is kept.
+void TestSerialLink::traceSwitchedWhileOpen() {
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("trace/ComLog.log"));
+    Line line;
+    line.device.withDevice([](sim::SimDevice& d) { d.faults().silent = false; });
+    line.device.start();
+    line.link.setLogFileName(log);
+    QVERIFY(line.link.open());
+    line.link.setComLogging(true);
+    QVERIFY(line.link.trace().isRecording());
+    line.matcher.armForLine(LongTicks);
+    line.link.write("T\r");
+    QTRY_COMPARE(line.packets.size(), 1);
+    line.link.setComLogging(false);
+    QVERIFY(!line.link.trace().isRecording());
+    QFile file(log); // its folder is made on the way
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromUtf8(file.readAll()).contains(QStringLiteral("PC -> Anlage 54 0D")));
+    const qint64 written = QFileInfo(log).size();
+    line.link.write("T\r");
+    line.link.close();
+    QCOMPARE(QFileInfo(log).size(), written);
 }
 
 QTEST_GUILESS_MAIN(TestSerialLink)

@@ -13,6 +13,7 @@ int runRead(const QStringList& args, Io& io);
 int runProgram(const QStringList& args, Io& io);
 int runReset(const QStringList& args, Io& io);
 int runPorts(const QStringList& args, Io& io);
+int runSupportReport(const QStringList& args, Io& io);
 int runFirmware(const QStringList& args, Io& io);
 
 } // namespace talvaro::cli

@@ -1,8 +1,8 @@
-// Commands that talk to the telephone system: read, program, reset, and the port list.
+// Commands that talk to the telephone system: read, program and reset.
 #include "Commands.h"
 #include "headless/DeviceSession.h"
 #include "link/PortMap.h"
-#include "link/PortStatus.h"
+#include "link/TraceLog.h"
 #include "model/ConfigFile.h"
 
 namespace talvaro::cli {
@@ -15,6 +15,17 @@ struct Device {
     Device(Io& io, const CommandLine& cmd)
         : io(io), dialogs(io.err), host(dialogs), session(host, dialogs) {
         host.setDeviceType(cmd.deviceType());
+        if (cmd.isSet(QStringLiteral("trace"))) {
+            SerialLink& port = session.link().ComPort1();
+            port.setLogFileName(TraceLog::defaultFilePath());
+            port.setComLogging(true);
+            io.err << "Serielles Protokoll: " << port.trace().fileName() << Qt::endl;
+        }
+    }
+
+    static void addTraceOption(CommandLine& cmd) {
+        cmd.addOption(
+            {QStringLiteral("trace"), QStringLiteral("Den seriellen Datenverkehr aufzeichnen.")});
     }
 
     // --port: only that port is searched. False (with a message) when it names none.
@@ -57,6 +68,7 @@ int runRead(const QStringList& args, Io& io) {
                     {});
     cmd.addTypeOption();
     cmd.addPortOption();
+    Device::addTraceOption(cmd);
     cmd.addOutputOption();
     if (const auto status = cmd.parse(args, io))
         return *status;
@@ -75,6 +87,7 @@ int runProgram(const QStringList& args, Io& io) {
                     {QStringLiteral("FILE")});
     cmd.addTypeOption();
     cmd.addPortOption();
+    Device::addTraceOption(cmd);
     cmd.addOption({QStringLiteral("yes"), QStringLiteral("Warnungen mit \"Ja\" beantworten.")});
     cmd.addOption({QStringLiteral("backup"),
                    QStringLiteral("Vorher die Konfiguration der Anlage in diese Datei sichern."),
@@ -120,6 +133,7 @@ int runReset(const QStringList& args, Io& io) {
                     {});
     cmd.addTypeOption();
     cmd.addPortOption();
+    Device::addTraceOption(cmd);
     cmd.addOption({QStringLiteral("yes"), QStringLiteral("Die Rückfrage mit \"Ja\" beantworten.")});
     if (const auto status = cmd.parse(args, io))
         return *status;
@@ -128,28 +142,6 @@ int runReset(const QStringList& args, Io& io) {
     if (!device.limitPorts(cmd) || !device.session.factoryReset())
         return ExitFailure;
     device.printDevice();
-    return ExitSuccess;
-}
-
-int runPorts(const QStringList& args, Io& io) {
-    CommandLine cmd(QStringLiteral("ports"),
-                    QStringLiteral("Zeigt, welches Gerät hinter COM1 bis COM20 steht und ob es "
-                                   "sich jetzt öffnen lässt."),
-                    {});
-    if (const auto status = cmd.parse(args, io))
-        return *status;
-    const QList<PortStatus> ports = portStatuses();
-    if (ports.isEmpty())
-        io.out << "Keine seriellen Schnittstellen gefunden.\n";
-    for (const PortStatus& port : ports) {
-        io.out << "COM" << port.number << '\t' << port.path << '\t';
-        if (port.usable)
-            io.out << "frei\n";
-        else
-            io.out << "nicht verfügbar: " << port.reason << '\n';
-        if (port.permissionDenied)
-            io.out << '\t' << permissionHint(port) << '\n';
-    }
     return ExitSuccess;
 }
 

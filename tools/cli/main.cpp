@@ -19,7 +19,7 @@ struct Command {
     bool paints; // needs fonts and a paint device: a GUI application without a screen
 };
 
-constexpr std::array<Command, 10> Commands{{
+constexpr std::array<Command, 11> Commands{{
     {"show", "show FILE --type N [--json]", runShow, false},
     {"new", "new --type N -o FILE", runNew, false},
     {"diff", "diff A B --type N", runDiff, false},
@@ -30,7 +30,8 @@ constexpr std::array<Command, 10> Commands{{
     {"firmware", "firmware check FILE.efw", runFirmware, false},
     {"firmware", "firmware install FILE.efw --type N [--port P]", runFirmware, false},
     {"report", "report FILE --type N --pdf OUT.pdf", runReport, true},
-    {"ports", "ports", runPorts, false},
+    {"ports", "ports [--json]", runPorts, false},
+    {"support-report", "support-report -o FILE [--type N]", runSupportReport, false},
 }};
 
 void printUsage(QTextStream& stream) {

@@ -1,0 +1,39 @@
+// The main window's help for support: the serial trace on request and the report file.
+#include "AppForm.h"
+
+#include "link/LinkSession.h"
+#include "link/SupportReport.h"
+
+#include <QAction>
+
+namespace talvaro {
+
+void TAppForm::setComLogging(bool on) {
+    m_link->ComPort1().setComLogging(on);
+    const QSignalBlocker quiet(ComLogging1);
+    ComLogging1->setChecked(on);
+}
+
+void TAppForm::saveSupportReport() {
+    FileDialogRequest request;
+    request.folder = m_document.workDir;
+    request.proposedName = QStringLiteral("Talvaro-Fehlerbericht.txt");
+    request.filter = QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
+    request.defaultExt = QStringLiteral("txt");
+    const QString path = m_dialogs.getSaveFileName(request);
+    if (path.isEmpty())
+        return;
+    SupportFacts facts;
+    facts.program = QStringLiteral("talvaro");
+    facts.deviceText = m_link->record().deviceText;
+    facts.devicePort = portInUse();
+    facts.traceOn = comLogging();
+    facts.traceFile = m_link->ComPort1().trace().fileName();
+    QString error;
+    if (!talvaro::saveSupportReport(path, facts, error))
+        m_dialogs.showMessageBox(
+            MessageIcon::Critical,
+            QStringLiteral("Der Fehlerbericht konnte nicht gespeichert werden: %1").arg(error));
+}
+
+} // namespace talvaro

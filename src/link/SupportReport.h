@@ -1,0 +1,30 @@
+#pragma once
+
+#include "PortDiagnosis.h"
+#include "TraceLog.h"
+
+#include <QString>
+
+// The plain-text report a user sends to support when the device is not found: the
+// program and system, the ports with their diagnosis, the settings, the last device and
+// the end of the serial trace. Nothing else of the user's files goes in.
+namespace talvaro {
+
+// What the face that writes the report knows and the machine does not tell.
+struct SupportFacts {
+    QString program;    // "talvaro" or "talvaro-cli"
+    QString deviceText; // name and firmware of the last device found; empty when none
+    quint16 devicePort = 0;
+    bool traceOn = false;
+    QString traceFile = TraceLog::defaultFilePath();
+};
+
+constexpr qint64 SupportTraceBytes = 64 * 1024;
+
+QString supportReport(const SupportFacts& facts, const Diagnosis& ports);
+
+// The report with the ports as the search sees them now, written to `path`. False with
+// the reason in `error` when the file could not be written.
+bool saveSupportReport(const QString& path, const SupportFacts& facts, QString& error);
+
+} // namespace talvaro

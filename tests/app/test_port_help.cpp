@@ -1,0 +1,127 @@
+#include "ScriptedDialogs.h"
+#include "SettingsSandbox.h"
+#include "SimulatedPorts.h"
+#include "app/AppForm.h"
+#include "link/LinkSession.h"
+#include "link/TraceLog.h"
+
+#include <QAction>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace talvaro;
+
+namespace {
+
+const QString NoPortLine =
+    QStringLiteral("Kein serieller Anschluss gefunden. Ist der USB-Adapter eingesteckt?");
+
+// The telephone system is plugged in while "Keine Telefonanlage gefunden" is showing.
+class PluggedInWhileAsked : public ScriptedDialogs {
+public:
+    DialogResult askNoDeviceFound(const QStringList& hints) override {
+        const DialogResult answer = ScriptedDialogs::askNoDeviceFound(hints);
+        if (!device) {
+            device = std::make_unique<SimulatedPorts>(std::initializer_list<DeviceType>{6});
+            device->start();
+            device->assignPorts();
+        }
+        return answer;
+    }
+    std::unique_ptr<SimulatedPorts> device;
+};
+
+} // namespace
+
+// What the window offers when no device is found: the causes below the dialog's lines,
+// "Suchen" after plugging in, the trace on request and the report for support.
+class TestPortHelp : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { qputenv("TALVARO_PORTS", ""); }
+    void searchAgainFindsADevicePluggedInMeanwhile();
+    void traceItemSwitchesTheTrace();
+    void supportReportFromTheHelpMenu();
+};
+
+void TestPortHelp::searchAgainFindsADevicePluggedInMeanwhile() {
+    SettingsSandbox sandbox;
+    PluggedInWhileAsked dialogs;
+    dialogs.expect("KeineAnlageDlg", DialogResult::Retry); // "Suchen"
+    dialogs.expect("SuchenDlg", DialogResult::Cancel);
+    dialogs.expect("ErgebnisDialog", DialogResult::Ok);
+    TAppForm form(dialogs, dialogs);
+    form.show();
+    QTRY_VERIFY_WITH_TIMEOUT(dialogs.allAnswered(), 20000);
+
+    QCOMPARE(dialogs.shown.first().dialog, QStringLiteral("KeineAnlageDlg"));
+    QVERIFY(dialogs.shown.first().lines.contains(NoPortLine));
+    QCOMPARE(form.statusText(1), QStringLiteral("Verwendeter COM-Port: COM1"));
+    QCOMPARE(form.document().deviceType(), 6u);
+    QCOMPARE(form.images().working(6), dialogs.device->image(1));
+    form.document().clearModified();
+}
+
+void TestPortHelp::traceItemSwitchesTheTrace() {
+    SettingsSandbox sandbox;
+    ScriptedDialogs dialogs;
+    {
+        TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
+        auto* item = form.findChild<QAction*>("ComLogging1");
+        QVERIFY(item->isCheckable());
+        QVERIFY(!item->isChecked());
+        item->trigger();
+        QVERIFY(form.comLogging());
+        form.setComLogging(false); // as --trace does it, the other way round
+        QVERIFY(!item->isChecked());
+        // Not wherever the program was started.
+        const QString trace = form.link().ComPort1().trace().fileName();
+        QCOMPARE(trace, TraceLog::defaultFilePath());
+        QVERIFY(trace.startsWith(
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/"));
+    }
+    // The settings value switches it on as before, and the item shows it.
+    SettingsSandbox::write(sandbox.userFile(), "[General]\nComLogging=1\n");
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
+    QVERIFY(form.comLogging());
+    QVERIFY(form.findChild<QAction*>("ComLogging1")->isChecked());
+    QVERIFY(dialogs.shown.isEmpty());
+}
+
+void TestPortHelp::supportReportFromTheHelpMenu() {
+    SettingsSandbox sandbox;
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
+    QAction* item = form.findChild<QAction*>("SupportReport1");
+
+    dialogs.expect("SaveDialog", DialogResult::Cancel);
+    item->trigger();
+    QVERIFY(dialogs.allAnswered());
+    QVERIFY(QDir(dir.path()).isEmpty());
+
+    const QString path = dir.filePath("bericht.txt");
+    dialogs.expect("SaveDialog", DialogResult::Ok, path);
+    item->trigger();
+    QVERIFY(dialogs.allAnswered());
+    QCOMPARE(dialogs.lastFileRequest.proposedName, QStringLiteral("Talvaro-Fehlerbericht.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString report = QString::fromUtf8(file.readAll());
+    QVERIFY(report.contains("\ntalvaro 1."));
+    QVERIFY(report.contains(NoPortLine));
+    QVERIFY(report.contains("In dieser Sitzung wurde keine Telefonanlage gefunden."));
+    QVERIFY(report.contains("Das serielle Protokoll ist ausgeschaltet."));
+
+    dialogs.expect("SaveDialog", DialogResult::Ok, dir.filePath("kein/ordner/bericht.txt"));
+    dialogs.expect("MessageBox", DialogResult::Ok);
+    item->trigger();
+    QVERIFY(dialogs.allAnswered());
+    QVERIFY(dialogs.shown.last().lines.first().startsWith(
+        "Der Fehlerbericht konnte nicht gespeichert werden: "));
+}
+
+QTEST_MAIN(TestPortHelp)
+#include "test_port_help.moc"

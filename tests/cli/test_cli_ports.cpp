@@ -1,0 +1,172 @@
+// talvaro-cli on the ports: the list with its diagnosis, the failed search, the support
+// report and the trace on request.
+#include "CliRunner.h"
+#include "SimulatedPorts.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <stdlib.h>
+
+using namespace talvaro;
+
+namespace {
+
+const QString NoPortLine =
+    QStringLiteral("Kein serieller Anschluss gefunden. Ist der USB-Adapter eingesteckt?");
+
+// A pseudo-terminal whose slave side only a child process ("sleep") holds open.
+class HeldPty {
+public:
+    HeldPty() {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
+            return;
+        path = QString::fromLocal8Bit(::ptsname(m_master));
+        m_holder.start("sh", {"-c", "exec sleep 60 < " + path});
+    }
+    ~HeldPty() {
+        m_holder.kill();
+        m_holder.waitForFinished();
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+    qint64 pid() const { return m_holder.processId(); }
+    // The child has the slave on its standard input.
+    bool held() const {
+        return QFile::symLinkTarget(QStringLiteral("/proc/%1/fd/0").arg(pid())) == path;
+    }
+
+    QString path;
+
+private:
+    int m_master = -1;
+    QProcess m_holder;
+};
+
+} // namespace
+
+class TestCliPorts : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void portsNameTheProgramHoldingThePort();
+    void noPortAtAll();
+    void supportReportHoldsItsSections();
+    void supportReportNamesTheDeviceItFinds();
+    void traceOnRequestGoesToTheDataFolder();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestCliPorts::init() {
+    // The tool's settings and trace stay in the test's own folder.
+    m_dir = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", (m_dir->path() + "/config").toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (m_dir->path() + "/data").toLocal8Bit());
+}
+
+void TestCliPorts::portsNameTheProgramHoldingThePort() {
+    HeldPty pty;
+    QVERIFY(!pty.path.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(pty.held(), 10000);
+
+    const CliResult text = runCli({"ports"}, pty.path);
+    QCOMPARE(text.status, 0);
+    const QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.value(0), "COM1\t" + pty.path + "\tfrei");
+    QVERIFY2(lines.contains(QStringLiteral("\tCOM1 (%1) ist belegt von sleep (PID %2): beenden "
+                                           "Sie dieses Programm.")
+                                .arg(pty.path)
+                                .arg(pty.pid())),
+             qPrintable(text.out));
+
+    const CliResult json = runCli({"ports", "--json"}, pty.path);
+    QCOMPARE(json.status, 0);
+    const QJsonObject port =
+        QJsonDocument::fromJson(json.out.toUtf8()).object()["ports"].toArray()[0].toObject();
+    QCOMPARE(port["com"].toInt(), 1);
+    QCOMPARE(port["path"].toString(), pty.path);
+    QVERIFY(port["available"].toBool());
+    const QJsonObject finding = port["findings"].toArray()[0].toObject();
+    QCOMPARE(finding["cause"].toString(), "heldBy");
+    QCOMPARE(finding["program"].toString(), "sleep");
+    QCOMPARE(finding["pid"].toInteger(), pty.pid());
+}
+
+void TestCliPorts::noPortAtAll() {
+    const CliResult text = runCli({"ports"}, "");
+    QCOMPARE(text.status, 0);
+    QVERIFY2(text.out.contains(NoPortLine + "\n"), qPrintable(text.out));
+    QVERIFY(!text.out.contains("COM1"));
+
+    const CliResult json = runCli({"ports", "--json"}, "");
+    const QJsonObject list = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    QVERIFY(list["ports"].toArray().isEmpty());
+    QCOMPARE(list["findings"].toArray()[0].toObject()["cause"].toString(), "noSerialPort");
+
+    // The failed search says the same.
+    const CliResult read = runCli({"read", "--type", "6", "-o", m_dir->filePath("x.tkx")}, "");
+    QCOMPARE(read.status, 1);
+    QVERIFY2(read.err.contains(NoPortLine), qPrintable(read.err));
+}
+
+void TestCliPorts::supportReportHoldsItsSections() {
+    QDir().mkpath(m_dir->path() + "/config/Brovenik");
+    QVERIFY(writeBytes(m_dir->path() + "/config/Brovenik/Talvaro.conf",
+                       "[General]\nCOM=2\nFremd=nicht-fuer-den-Support\n"));
+    QDir().mkpath(m_dir->path() + "/data/Brovenik/Talvaro");
+    QVERIFY(writeBytes(m_dir->path() + "/data/Brovenik/Talvaro/ComLog.log", "T\\r gesendet\n"));
+    const QString file = m_dir->filePath("bericht.txt");
+    const CliResult result = runCli({"support-report", "-o", file}, "");
+    QCOMPARE(result.status, 0);
+    const QString report = QString::fromUtf8(fileBytes(file));
+    QVERIFY(report.startsWith("Talvaro Fehlerbericht"));
+    QVERIFY(report.contains("talvaro-cli 1."));
+    QVERIFY(report.contains(NoPortLine));
+    QVERIFY(report.contains("COM = 2\n"));
+    QVERIFY(!report.contains("nicht-fuer-den-Support"));
+    QVERIFY(report.contains("T\\r gesendet\n"));
+
+    const CliResult refused = runCli({"support-report", "-o", m_dir->filePath("no/such/dir")}, "");
+    QCOMPARE(refused.status, 1);
+    QVERIFY(refused.err.contains("no/such/dir"));
+}
+
+void TestCliPorts::supportReportNamesTheDeviceItFinds() {
+    SimulatedPorts devices{6};
+    devices.start();
+    const QString file = m_dir->filePath("bericht.txt");
+    const CliResult result =
+        runCli({"support-report", "--type", "6", "-o", file}, devices.portList());
+    QCOMPARE(result.status, 0);
+    const QString report = QString::fromUtf8(fileBytes(file));
+    QVERIFY2(report.contains(QRegularExpression("Quenta 26 - Firmware \\S+ an COM1\\n")),
+             qPrintable(report));
+
+    const CliResult wrong = runCli({"support-report", "--type", "9", "-o", file}, "");
+    QCOMPARE(wrong.status, 2);
+}
+
+void TestCliPorts::traceOnRequestGoesToTheDataFolder() {
+    SimulatedPorts devices{6};
+    devices.start();
+    const CliResult result = runCli(
+        {"read", "--type", "6", "--trace", "-o", m_dir->filePath("x.tkx")}, devices.portList());
+    QCOMPARE(result.status, 0);
+    const QString trace = m_dir->path() + "/data/Brovenik/Talvaro/ComLog.log";
+    QVERIFY(result.err.contains("Serielles Protokoll: " + trace));
+    const QString traffic = QString::fromUtf8(fileBytes(trace));
+    QVERIFY2(traffic.contains("COM1 geöffnet (" + devices.paths[0] + ")"), qPrintable(traffic));
+    QVERIFY(traffic.contains("PC -> Anlage 54 0D"));
+    QVERIFY(traffic.contains("Anlage -> PC"));
+}
+
+QTEST_GUILESS_MAIN(TestCliPorts)
+#include "test_cli_ports.moc"
