@@ -44,6 +44,11 @@ public:
     virtual void showMessageBox(MessageIcon icon, const QString& text) = 0;
     // Warning box with "&Ja" and "&Nein"; answers Yes or No.
     virtual DialogResult askWarning(const QString& caption, const QString& text) = 0;
+    // The same box with "&Nein" as the default button, for questions where "&Ja" risks
+    // losing something.
+    virtual DialogResult askWarningDefaultNo(const QString& caption, const QString& text) {
+        return askWarning(caption, text);
+    }
 
     // KeineAnlageDlg: Ok for "Offline", Retry for "Suchen". The hints name the ports
     // that refused access for lack of permission.

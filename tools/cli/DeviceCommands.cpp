@@ -1,6 +1,7 @@
 // Commands that talk to the telephone system: read, program, reset, and the port list.
 #include "Commands.h"
 #include "headless/DeviceSession.h"
+#include "history/HistoryRecorder.h"
 #include "link/PortMap.h"
 #include "link/PortStatus.h"
 #include "model/ConfigFile.h"
@@ -13,8 +14,10 @@ namespace {
 // The editor and the link as the window holds them, for one device command.
 struct Device {
     Device(Io& io, const CommandLine& cmd)
-        : io(io), dialogs(io.err), host(dialogs), session(host, dialogs) {
+        : io(io), dialogs(io.err), host(dialogs), session(host, dialogs),
+          history(HistoryStore::defaultRoot()), recorder(history, dialogs) {
         host.setDeviceType(cmd.deviceType());
+        host.setHistory(&recorder);
     }
 
     // --port: only that port is searched. False (with a message) when it names none.
@@ -46,6 +49,8 @@ struct Device {
     TerminalDialogs dialogs;
     HeadlessHost host;
     DeviceSession session;
+    HistoryStore history;
+    HistoryRecorder recorder;
 };
 
 } // namespace

@@ -18,7 +18,7 @@ struct Command {
     bool paints; // needs fonts and a paint device: a GUI application without a screen
 };
 
-constexpr std::array<Command, 10> Commands{{
+constexpr std::array<Command, 13> Commands{{
     {"show", "show FILE --type N [--json]", runShow, false},
     {"new", "new --type N -o FILE", runNew, false},
     {"diff", "diff A B --type N", runDiff, false},
@@ -30,6 +30,9 @@ constexpr std::array<Command, 10> Commands{{
     {"firmware", "firmware install FILE.efw --type N [--port P]", runFirmware, false},
     {"report", "report FILE --type N --pdf OUT.pdf", runReport, true},
     {"ports", "ports", runPorts, false},
+    {"history", "history [--type N] [--json]", runHistory, false},
+    {"history", "history export ID -o FILE", runHistory, false},
+    {"history", "history diff ID [FILE|ID] --type N", runHistory, false},
 }};
 
 void printUsage(QTextStream& stream) {
