@@ -9,6 +9,7 @@
 #include "help/HelpHints.h"
 #include "help/HelpPanel.h"
 #include "help/HintFilter.h"
+#include "history/HistoryRecorder.h"
 #include "link/LinkSession.h"
 #include "model/NavigationTree.h"
 #include "report/ModelReport.h"
@@ -74,6 +75,8 @@ TAppForm::TAppForm(Dialogs& dialogs, PrintDialogs& printDialogs, FirstShowSearch
     createToolBar();
     setCentralWidget(createCentralArea());
     createStatusBar();
+    m_history = std::make_unique<HistoryStore>(HistoryStore::defaultRoot());
+    m_recorder = std::make_unique<HistoryRecorder>(*m_history, m_dialogs);
     m_link = new LinkSession(*this, m_dialogs, this);
     m_firmwareHost = std::make_unique<SessionFirmwareHost>(m_document, *m_link);
     m_firmware = std::make_unique<FirmwareUpdate>(*m_firmwareHost, m_dialogs);
@@ -151,6 +154,8 @@ void TAppForm::createActions() {
     make(Printer1, "Printer1", QStringLiteral("Ducker einrichten..."));
     make(FileExit1, "FileExit1", QStringLiteral("&Beenden"));
     make(NeueFirmware1, "NeueFirmware1", QStringLiteral("Neue Firmware..."));
+    make(Verlauf1, "Verlauf1", QStringLiteral("Verlauf..."));
+    make(Vergleichen1, "Vergleichen1", QStringLiteral("Vergleichen mit..."));
     make(HelpAbout1, "HelpAbout1", QStringLiteral("&Info..."), QKeySequence(Qt::CTRL | Qt::Key_I));
 
     connect(FileNew1, &QAction::triggered, this, [this] {
@@ -173,6 +178,8 @@ void TAppForm::createActions() {
     connect(Printer1, &QAction::triggered, this, &TAppForm::Printer1Execute);
     connect(HelpAbout1, &QAction::triggered, this, [this] { m_dialogs.showAbout(); });
     connect(NeueFirmware1, &QAction::triggered, this, [this] { m_dialogs.execFirmware(); });
+    connect(Verlauf1, &QAction::triggered, this, &TAppForm::VerlaufExecute);
+    connect(Vergleichen1, &QAction::triggered, this, &TAppForm::VergleichenMitExecute);
 }
 
 void TAppForm::createMenu() {
@@ -183,7 +190,9 @@ void TAppForm::createMenu() {
     config->addActions({Print1, Printer1});
     config->addSeparator();
     config->addAction(FileExit1);
-    menuBar()->addMenu(QStringLiteral("Extras"))->addAction(NeueFirmware1);
+    menuBar()
+        ->addMenu(QStringLiteral("Extras"))
+        ->addActions({NeueFirmware1, Verlauf1, Vergleichen1});
     menuBar()->addMenu(QStringLiteral("Hilfe"))->addAction(HelpAbout1);
 }
 

@@ -24,6 +24,8 @@ namespace talvaro {
 class EditorPages;
 class HelpPanel;
 class FirmwareUpdate;
+class HistoryRecorder;
+class HistoryStore;
 class LinkSession;
 class SessionFirmwareHost;
 class ModelBinder;
@@ -70,6 +72,14 @@ public:
     bool checkPinBeforeUse() override;
     bool anyExtensionRingsExternally() const override;
     void stopFirmwareStartTimer() override;
+    void deviceIdentified() override;
+    bool needsBackupBeforeWriting() override;
+    bool imageTransferred(const TransferredImage& transferred) override;
+
+    // The configuration history: "Verlauf..." and "Vergleichen mit...".
+    void VerlaufExecute();
+    void VergleichenMitExecute();
+    HistoryStore& history() { return *m_history; }
 
     // What the editing rules need of the window.
     bool isContactPageVisible() const override;
@@ -113,6 +123,8 @@ private:
     enum class SaveOutcome { Saved, Cancelled, Failed };
     SaveOutcome saveAs();
     bool writeImage(const QString& path, const QString& failureLine);
+    void loadFromHistory(const QString& id);
+    void compareWith(DeviceType type, const QByteArray& image, const QString& caption);
 
     void TreeView1Change(QTreeWidgetItem* current);
     void TreeView1Click();
@@ -141,6 +153,8 @@ private:
     bool m_firstShow = true;
     FirstShowSearch m_firstShowSearch;
     QString m_searchPrefix;
+    std::unique_ptr<HistoryStore> m_history;
+    std::unique_ptr<HistoryRecorder> m_recorder;
 
     QAction* FileNew1 = nullptr;
     QAction* FileOpen1 = nullptr;
@@ -152,6 +166,8 @@ private:
     QAction* Printer1 = nullptr;
     QAction* FileExit1 = nullptr;
     QAction* NeueFirmware1 = nullptr;
+    QAction* Verlauf1 = nullptr;
+    QAction* Vergleichen1 = nullptr;
     QAction* HelpAbout1 = nullptr;
 
     QTreeWidget* TreeView1 = nullptr;

@@ -2,6 +2,7 @@
 
 #include "DeviceTypes.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +29,33 @@ struct FileDialogRequest {
 struct PortChoice {
     DialogResult result = DialogResult::Cancel;
     quint16 port = 0;
+};
+
+// One row of the dialog "Konfigurationsverlauf".
+struct HistoryRow {
+    QString id;
+    QString time; // local time
+    QString action;
+    DeviceType type = DefaultDeviceType;
+    QString model;
+    QString firmware;
+    QString port;
+    QString damage; // set for a damaged entry, which can only be deleted
+};
+
+// What the user did in "Konfigurationsverlauf" with the selected entry.
+enum class HistoryCommand { Close, Load, Compare, SaveAs, Delete };
+struct HistoryChoice {
+    HistoryCommand command = HistoryCommand::Close;
+    QString id;
+};
+
+// One line that differs in the comparison window. A null text stands for a line that
+// only the other side has.
+struct ComparedLine {
+    QString section;
+    QString before; // "Alt"
+    QString after;  // "Neu"
 };
 
 // Every dialog of the program is reached through this interface, so that the window
@@ -75,6 +103,18 @@ public:
     virtual void showTransfer() = 0;
     virtual void closeTransfer() = 0;
     virtual void setTransferClosedHandler(std::function<void()> handler) = 0;
+
+    // "Konfigurationsverlauf": the entries newest first, filterable to `current`.
+    virtual HistoryChoice execHistory(const QList<HistoryRow>& rows, DeviceType current) {
+        Q_UNUSED(rows);
+        Q_UNUSED(current);
+        return {};
+    }
+    // The comparison window; no lines: "Die Konfigurationen stimmen überein."
+    virtual void showComparison(const QString& caption, const QList<ComparedLine>& lines) {
+        Q_UNUSED(caption);
+        Q_UNUSED(lines);
+    }
 
     // File dialogs: the chosen path, or an empty text when cancelled.
     virtual QString getOpenFileName(const FileDialogRequest& request) = 0;

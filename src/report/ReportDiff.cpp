@@ -2,6 +2,9 @@
 
 #include "ModelReport.h"
 #include "ReportBuilder.h"
+#include "model/ConfigModel.h"
+#include "model/Document.h"
+#include "model/ImageBuffers.h"
 
 #include <algorithm>
 
@@ -19,6 +22,19 @@ std::pair<QString, bool> plain(const QString& line) {
 
 QStringList markedReportLines(const ConfigModel& model, DeviceType type) {
     return buildReport(reportInputFromModel(model, type));
+}
+
+QStringList markedReportLines(DeviceType type, const QByteArray& image, Dialogs& dialogs) {
+    Document document;
+    ImageBuffers images;
+    ConfigModel model(document, dialogs);
+    document.applyDeviceType(type);
+    model.adaptToDeviceType();
+    if (image.size() != images.working(type).size())
+        return {};
+    images.working(type) = image;
+    model.decodeImage(images);
+    return markedReportLines(model, type);
 }
 
 QList<ReportDifference> compareReports(const QStringList& markedBefore,

@@ -192,7 +192,8 @@ void TestAppForm::menuHasEveryCommand() {
                                    "Konfiguration speichern/", "Konfiguration &auslesen/",
                                    "Werkseinstellungen/", "In Datei speichern.../", "-",
                                    "&Drucken.../Ctrl+P", "Ducker einrichten.../", "-", "&Beenden/",
-                                   "Extras", "Neue Firmware.../", "Hilfe", "&Info.../Ctrl+I"}));
+                                   "Extras", "Neue Firmware.../", "Verlauf.../",
+                                   "Vergleichen mit.../", "Hilfe", "&Info.../Ctrl+I"}));
 
     dialogs.expect("AboutBox", DialogResult::Ok);
     form.findChild<QAction*>("HelpAbout1")->trigger();

@@ -151,7 +151,9 @@ int runHistoryDiff(const QStringList& args, Io& io) {
     if (!old.load(entryImage(store, id, old.dialogs)))
         return ExitUsage;
     QString other = cmd.positional(1);
-    if (other.isEmpty()) {
+    // With one entry: what changed from the entry before it to this one.
+    const bool againstPrevious = other.isEmpty();
+    if (againstPrevious) {
         other = previousEntry(store, id);
         if (other.isEmpty()) {
             io.err << "Der Verlauf hat keinen früheren Eintrag dieser Anlage." << Qt::endl;
@@ -164,9 +166,11 @@ int runHistoryDiff(const QStringList& args, Io& io) {
                             : now.load(entryImage(store, other, now.dialogs));
     if (!loaded)
         return ExitUsage;
-    return printDifferences(io,
-                            compareReports(markedReportLines(old.host.model(), cmd.deviceType()),
-                                           markedReportLines(now.host.model(), cmd.deviceType())));
+    QStringList before = markedReportLines(old.host.model(), cmd.deviceType());
+    QStringList after = markedReportLines(now.host.model(), cmd.deviceType());
+    if (againstPrevious)
+        std::swap(before, after);
+    return printDifferences(io, compareReports(before, after));
 }
 
 } // namespace
