@@ -21,6 +21,7 @@ private slots:
 
     void twoProcessesProgrammingAtOnceKeepBothEntries();
     void exportAndDiffAnEntry();
+    void resetKeepsTheDeviceFirst();
     void aDamagedEntryIsListedAsDamaged();
 
 private:
@@ -105,6 +106,22 @@ void TestCliHistory::exportAndDiffAnEntry() {
     QVERIFY(entryToEntry.out.contains("- ") && entryToEntry.out.contains("+ "));
     // With one entry: from the entry of that device before it (the read of seven) to it.
     QCOMPARE(runCli({"history", "diff", programmedNine, "--type", "5"}).out, entryToEntry.out);
+}
+
+void TestCliHistory::resetKeepsTheDeviceFirst() {
+    SimulatedPorts devices{5};
+    devices.start();
+    const QByteArray before = devices.image(1);
+    QCOMPARE(runCli({"reset", "--type", "5", "--yes"}, devices.portList()).status, 0);
+
+    const QJsonArray entries = listed();
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries[0]["action"].toString(), QStringLiteral("Werkseinstellungen"));
+    QCOMPARE(entries[1]["action"].toString(), QStringLiteral("Sicherung vor dem Programmieren"));
+    QCOMPARE(
+        runCli({"history", "export", entries[1]["id"].toString(), "-o", path("old.tkx")}).status,
+        0);
+    QCOMPARE(fileBytes(path("old.tkx")), before);
 }
 
 void TestCliHistory::aDamagedEntryIsListedAsDamaged() {
