@@ -26,7 +26,8 @@ TAboutBox::TAboutBox(QWidget* parent) : ResultDialog(QStringLiteral("Info"), par
                       2, 1);
     layout->addWidget(new QLabel(QStringLiteral("© Brovenik"), this), 3, 1);
     QPushButton* ok = addResultButton(QStringLiteral("OK"), DialogResult::Ok);
-    ok->setDefault(true);
+    setDefaultButton(ok);
+    setEscapeResult(DialogResult::Ok);
     layout->addWidget(ok, 4, 0, 1, 2, Qt::AlignHCenter);
     setFixedSize(sizeHint());
 }

@@ -41,6 +41,7 @@ constexpr int PageWidth = 368;
 constexpr int PageHeight = 388;
 constexpr int HelpWidth = ClientWidth - TreeWidth - PageWidth;
 constexpr int HelpHeaderHeight = 41;
+constexpr int TreeIndentation = 12;
 
 constexpr int ClosingWaitMs = 1000;
 
@@ -169,8 +170,11 @@ void TAppForm::createActions() {
     connect(FileSaveAs1, &QAction::triggered, this, &TAppForm::saveConfigurationAs);
     connect(FileExit1, &QAction::triggered, this, &QWidget::close);
     connect(Print1, &QAction::triggered, this, &TAppForm::Print1Execute);
-    connect(Download, &QAction::triggered, this,
-            [this] { m_link->commands().UpDownloadExecute(ExchangeOperation::Read); });
+    // Reading replaces the editor's data, so unsaved edits are offered for saving first.
+    connect(Download, &QAction::triggered, this, [this] {
+        if (askToSave(QStringLiteral("Wollen Sie die Daten jetzt speichern?")))
+            m_link->commands().UpDownloadExecute(ExchangeOperation::Read);
+    });
     connect(Upload, &QAction::triggered, this,
             [this] { m_link->commands().UpDownloadExecute(ExchangeOperation::Program); });
     connect(Werkseinstellung, &QAction::triggered, this,
@@ -190,10 +194,12 @@ void TAppForm::createMenu() {
     config->addActions({Print1, Printer1});
     config->addSeparator();
     config->addAction(FileExit1);
-    menuBar()
-        ->addMenu(QStringLiteral("Extras"))
-        ->addActions({NeueFirmware1, Verlauf1, Vergleichen1});
-    menuBar()->addMenu(QStringLiteral("Hilfe"))->addAction(HelpAbout1);
+    QMenu* extras = menuBar()->addMenu(QStringLiteral("Extras"));
+    extras->setObjectName(QStringLiteral("Extras1"));
+    extras->addActions({NeueFirmware1, Verlauf1, Vergleichen1});
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Hilfe"));
+    help->setObjectName(QStringLiteral("Help1"));
+    help->addAction(HelpAbout1);
 }
 
 void TAppForm::createToolBar() {
@@ -234,7 +240,8 @@ QWidget* TAppForm::createCentralArea() {
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setGeometry(0, 0, TreeWidth, PageHeight);
     TreeView1->setHeaderHidden(true);
-    TreeView1->setIndentation(19);
+    // Narrower than the layout's 19 pixels, so the deepest caption fits the column.
+    TreeView1->setIndentation(TreeIndentation);
     TreeView1->setRootIsDecorated(false);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(TreeView1, &QTreeWidget::currentItemChanged, this,
@@ -250,6 +257,8 @@ QWidget* TAppForm::createCentralArea() {
         pageWidget->setObjectName(name);
         pageWidget->setGeometry(TreeWidth, 0, PageWidth, PageHeight);
         pageWidget->setVisible(name == QLatin1String("PanelImage"));
+        // Opaque: a page in front hides the one behind it completely.
+        pageWidget->setAutoFillBackground(true);
         pageWidget->raise();
         pages.insert(name, pageWidget);
     }
@@ -401,6 +410,20 @@ bool TAppForm::isContactPageVisible() const {
 
 void TAppForm::showContactPage() {
     page(QStringLiteral("PanelKontakte"))->show();
+    selectContactNodeLater();
+}
+
+void TAppForm::selectContactNodeLater() {
+    // After the event at hand: a click into the tree selects its node once the PIN
+    // message has been answered.
+    QTimer::singleShot(0, this, [this] {
+        const QList<QTreeWidgetItem*> found = TreeView1->findItems(
+            QStringLiteral("Schaltkontakt"), Qt::MatchStartsWith | Qt::MatchRecursive);
+        if (found.isEmpty() || !isContactPageVisible())
+            return;
+        const QSignalBlocker quiet(TreeView1); // the page is shown already
+        TreeView1->setCurrentItem(found.first());
+    });
 }
 
 void TAppForm::focusPinField() {

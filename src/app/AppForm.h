@@ -126,6 +126,8 @@ private:
     void loadFromHistory(const QString& id);
     void compareWith(DeviceType type, const QByteArray& image, const QString& caption);
 
+    // The tree follows the contact page that the PIN check has brought to the front.
+    void selectContactNodeLater();
     void TreeView1Change(QTreeWidgetItem* current);
     void TreeView1Click();
     void TreeView1Enter();

@@ -36,8 +36,10 @@ constexpr int OtherNodeTopic = 1;
 
 void TAppForm::showPage(const QTreeWidgetItem* node) {
     const QString text = node->text(0);
-    if (!m_model.checkPinOnLeave(true))
+    if (!m_model.checkPinOnLeave(true)) {
+        selectContactNodeLater();
         return;
+    }
     QStringList shown{QStringLiteral("PanelKontakte"), QStringLiteral("PanelImage")};
     int topic = OtherNodeTopic;
     for (const PageRow& row : PageRows) {

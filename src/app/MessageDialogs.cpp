@@ -1,6 +1,5 @@
 #include "MessageDialogs.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -58,7 +57,8 @@ TMessageDialog::TMessageDialog(const QString& caption, Picture picture, QSize cl
 
 QPushButton* TMessageDialog::addOkButton() {
     QPushButton* ok = addResultButton(QStringLiteral("OK"), DialogResult::Ok);
-    ok->setDefault(true);
+    setDefaultButton(ok);
+    setEscapeResult(DialogResult::Ok);
     m_buttons->addWidget(ok);
     m_buttons->addStretch();
     return ok;
@@ -86,17 +86,13 @@ TErrorDialog::TErrorDialog(QWidget* parent)
 THinweisBox::THinweisBox(QWidget* parent)
     : TMessageDialog(QStringLiteral("Hinweis"), Picture::Question, PictureDialogSize, parent) {
     setObjectName(QStringLiteral("HinweisBox"));
-    m_yes = addResultButton(QStringLiteral("&Ja"), DialogResult::Yes);
-    m_yes->setDefault(true);
-    buttonRow()->addWidget(m_yes);
+    // "&Ja" has the focus when shown.
+    QPushButton* yes = addResultButton(QStringLiteral("&Ja"), DialogResult::Yes);
+    setDefaultButton(yes);
+    buttonRow()->addWidget(yes);
     buttonRow()->addWidget(addResultButton(QStringLiteral("&Nein"), DialogResult::No));
     buttonRow()->addWidget(addResultButton(QStringLiteral("Abbrechen"), DialogResult::Cancel));
     buttonRow()->addStretch();
-}
-
-void THinweisBox::showEvent(QShowEvent* event) {
-    TMessageDialog::showEvent(event);
-    m_yes->setFocus();
 }
 
 TErgebnisDialog::TErgebnisDialog(QWidget* parent)
@@ -121,18 +117,6 @@ void TProgErgebnisDialog::showEvent(QShowEvent* event) {
     m_ok->setEnabled(false);
 }
 
-void TProgErgebnisDialog::closeEvent(QCloseEvent* event) {
-    if (isWaiting())
-        event->ignore();
-    else
-        TMessageDialog::closeEvent(event);
-}
-
-void TProgErgebnisDialog::reject() {
-    if (!isWaiting())
-        TMessageDialog::reject();
-}
-
 void TProgErgebnisDialog::restartDone() {
     m_timer.stop();
     m_ok->setEnabled(true);
@@ -143,9 +127,10 @@ void TProgErgebnisDialog::restartDone() {
 TUpDownLoad::TUpDownLoad(QWidget* parent)
     : TMessageDialog(QStringLiteral("Datenügertragung"), Picture::None, PlainDialogSize, parent) {
     setObjectName(QStringLiteral("UpDownLoad"));
-    // The button has no action: only the close box or the exchange ends the window.
+    // The button has no action and Escape none either: only the close box or the
+    // exchange ends the window.
+    setEscapeResult(std::nullopt);
     auto* cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
-    cancel->setAutoDefault(false);
     buttonRow()->addWidget(cancel);
     buttonRow()->addStretch();
 }

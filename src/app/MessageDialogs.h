@@ -28,7 +28,8 @@ public:
 
 protected:
     QHBoxLayout* buttonRow() const { return m_buttons; }
-    // The one "OK" button of the plain message windows, default and centred.
+    // The one "OK" button of the plain message windows, default and centred; Escape
+    // answers as it does.
     QPushButton* addOkButton();
 
 private:
@@ -46,12 +47,6 @@ class THinweisBox : public TMessageDialog {
     Q_OBJECT
 public:
     explicit THinweisBox(QWidget* parent = nullptr);
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
-    QPushButton* m_yes;
 };
 
 class TErgebnisDialog : public TMessageDialog {
@@ -71,11 +66,10 @@ public:
 
     QPushButton* okButton() const { return m_ok; }
     bool isWaiting() const { return m_timer.isActive(); }
-    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    bool mayClose() const override { return !isWaiting(); }
 
 private:
     void restartDone();

@@ -1,5 +1,6 @@
 #include "ResultDialog.h"
 
+#include <QKeyEvent>
 #include <QPushButton>
 
 namespace talvaro {
@@ -29,12 +30,31 @@ void ResultDialog::finish(DialogResult result) {
 }
 
 void ResultDialog::reject() {
-    finish(DialogResult::Cancel);
+    if (mayClose())
+        finish(DialogResult::Cancel);
+}
+
+void ResultDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier)
+        return QDialog::keyPressEvent(event);
+    if (m_escape && mayClose())
+        finish(*m_escape);
+}
+
+void ResultDialog::setDefaultButton(QPushButton* button) {
+    button->setDefault(true);
+    if (!m_firstFocus)
+        m_firstFocus = button;
+}
+
+void ResultDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_firstFocus && m_firstFocus->isEnabled())
+        m_firstFocus->setFocus();
 }
 
 QPushButton* ResultDialog::addResultButton(const QString& text, DialogResult result) {
     auto* button = new QPushButton(text, this);
-    button->setAutoDefault(false);
     connect(button, &QPushButton::clicked, this, [this, result] { finish(result); });
     return button;
 }

@@ -1,7 +1,6 @@
 #include "SearchDialogs.h"
 
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -31,8 +30,9 @@ TKeineAnlageDlg::TKeineAnlageDlg(QWidget* parent)
                                            "nach einer Telefonanlage suchen?"),
                             this);
     QPushButton* offline = addResultButton(QStringLiteral("Offline"), DialogResult::Ok);
-    offline->setDefault(true);
+    setDefaultButton(offline);
     QPushButton* search = addResultButton(QStringLiteral("Suchen"), DialogResult::Retry);
+    setEscapeResult(DialogResult::Retry);
     m_hints = new QLabel(this);
     m_hints->setObjectName(QStringLiteral("lblZugriff"));
     m_hints->setWordWrap(true);
@@ -53,13 +53,6 @@ QString TKeineAnlageDlg::accessHintText() const {
     return m_hints->text();
 }
 
-void TKeineAnlageDlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape)
-        finish(DialogResult::Retry);
-    else
-        ResultDialog::keyPressEvent(event);
-}
-
 TSuchenDlg::TSuchenDlg(QWidget* parent) : ResultDialog(QStringLiteral("Suchen"), parent) {
     setObjectName(QStringLiteral("SuchenDlg"));
     QFont bold = font();
@@ -78,7 +71,7 @@ TSuchenDlg::TSuchenDlg(QWidget* parent) : ResultDialog(QStringLiteral("Suchen"),
     m_portLabel->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_portLabel);
     m_ok = addResultButton(QStringLiteral("OK"), DialogResult::Ok);
-    m_ok->setDefault(true);
+    setDefaultButton(m_ok);
     m_cancel = addResultButton(QStringLiteral("Abbrechen"), DialogResult::Cancel);
     layout->addLayout(centredRow({m_ok, m_cancel}));
     setFixedSize(300, 180);
@@ -97,6 +90,10 @@ void TSuchenDlg::setButtonsEnabled(bool enabled) {
     m_cancel->setEnabled(enabled);
 }
 
+bool TSuchenDlg::mayClose() const {
+    return m_cancel->isEnabled();
+}
+
 TSelectDeviceDlg::TSelectDeviceDlg(QWidget* parent)
     : ResultDialog(QStringLiteral("Gerätetyp wählen"), parent) {
     setObjectName(QStringLiteral("SelectDeviceDlg"));
@@ -109,7 +106,7 @@ TSelectDeviceDlg::TSelectDeviceDlg(QWidget* parent)
         layout->addWidget(m_rows[row]);
     }
     QPushButton* ok = addResultButton(QStringLiteral("OK"), DialogResult::Ok);
-    ok->setDefault(true);
+    setDefaultButton(ok);
     layout->addLayout(
         centredRow({ok, addResultButton(QStringLiteral("Abbrechen"), DialogResult::Cancel)}));
     setFixedSize(sizeHint());
@@ -150,6 +147,7 @@ void TSelectDeviceDlg::selectRow(int row) {
 
 std::optional<DeviceType> TSelectDeviceDlg::choose(DeviceType current) {
     selectRow(rowFor(current));
+    setFirstFocus(m_rows[rowFor(current)]); // the arrow keys choose, Return confirms
     if (run() != DialogResult::Ok)
         return std::nullopt;
     return typeForRow(selectedRow());
@@ -165,8 +163,9 @@ TWaehleComPortDlg::TWaehleComPortDlg(QWidget* parent)
     m_ports->setEditable(true);
     m_ports->setInsertPolicy(QComboBox::NoInsert);
     layout->addWidget(m_ports);
+    setFirstFocus(m_ports);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setDefault(true);
+    setDefaultButton(ok);
     connect(ok, &QPushButton::clicked, this, &TWaehleComPortDlg::okClicked);
     layout->addLayout(
         centredRow({ok, addResultButton(QStringLiteral("Abbrechen"), DialogResult::Cancel)}));

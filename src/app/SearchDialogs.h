@@ -19,14 +19,12 @@ public:
     void setAccessHints(const QStringList& hints);
     QString accessHintText() const;
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     QLabel* m_hints;
 };
 
 // Shown while the ports are probed; the search disables its buttons and closes it.
+// Meanwhile neither Escape nor the close box ends it: the search would run on unseen.
 class TSuchenDlg : public ResultDialog {
     Q_OBJECT
 public:
@@ -35,6 +33,9 @@ public:
     void setPortLabel(const QString& text);
     QString portLabel() const;
     void setButtonsEnabled(bool enabled);
+
+protected:
+    bool mayClose() const override;
 
 private:
     QLabel* m_portLabel;

@@ -52,10 +52,19 @@ constexpr std::array<HelpHintAssignment, 59> Assignments{{
 }};
 // clang-format on
 
+constexpr std::array<TextHintAssignment, 2> TextAssignments{{
+    {"Extras1", "Zusatzfunktionen"},
+    {"Help1", "Hilfethemen"},
+}};
+
 } // namespace
 
 std::span<const HelpHintAssignment> helpHintAssignments() {
     return Assignments;
+}
+
+std::span<const TextHintAssignment> textHintAssignments() {
+    return TextAssignments;
 }
 
 std::optional<int> helpTopicFor(const QString& objectName) {

@@ -17,6 +17,14 @@ struct HelpHintAssignment {
 // Which control of the main window carries which topic.
 std::span<const HelpHintAssignment> helpHintAssignments();
 
+struct TextHintAssignment {
+    const char* objectName; // a menu
+    const char* hint;
+};
+
+// Menus whose hint names no topic: highlighting them empties the help panel.
+std::span<const TextHintAssignment> textHintAssignments();
+
 // The topic of an object name, nothing when it carries none.
 std::optional<int> helpTopicFor(const QString& objectName);
 

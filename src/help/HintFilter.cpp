@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusTipEvent>
@@ -23,6 +24,17 @@ bool isOwnEcho(const QObject* receiver, const QString& tip) {
     if (!w || w->statusTip().isEmpty())
         return false;
     return tip.isEmpty() || tip == w->statusTip();
+}
+
+bool isKeyboardFocus(const QEvent* event) {
+    switch (static_cast<const QFocusEvent*>(event)->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -50,6 +62,12 @@ bool HintFilter::eventFilter(QObject* watched, QEvent* event) {
         // have passed: the last one decides, so the parent's hint is only a candidate.
         if (auto* w = qobject_cast<QWidget*>(watched))
             setPending(w->isWindow() ? QString() : inheritedHint(w->parentWidget()));
+        break;
+    case QEvent::FocusIn:
+        // Tab and shortcuts move the keyboard; focus set by the program itself (the PIN
+        // check) or by a click leaves the help to the page and the mouse.
+        if (auto* w = qobject_cast<QWidget*>(watched); w && isKeyboardFocus(event))
+            setPending(inheritedHint(w));
         break;
     case QEvent::StatusTip: {
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
@@ -110,6 +128,9 @@ void assignHelpHints(QObject* root) {
         for (QObject* o : root->findChildren<QObject*>(name))
             setHelpHint(o, a.topic);
     }
+    for (const TextHintAssignment& a : textHintAssignments())
+        for (QMenu* menu : root->findChildren<QMenu*>(QLatin1String(a.objectName)))
+            menu->menuAction()->setStatusTip(QString::fromUtf8(a.hint));
 }
 
 } // namespace talvaro

@@ -1,5 +1,6 @@
 #include "DeviceExchange.h"
 
+#include "DeviceText.h"
 #include "ExchangeHost.h"
 #include "LinkPort.h"
 #include "PortMap.h"
@@ -127,8 +128,11 @@ void DeviceExchange::nameReceived(const QString& text) {
 }
 
 void DeviceExchange::versionReceived(const QString& text) {
-    m_record.deviceText += QStringLiteral(" - Firmware ") + text;
-    m_host.setStatusText(StatusPanel::Device, m_record.deviceText);
+    const QString firmware = QStringLiteral(" - Firmware ");
+    // Any bytes up to the packet limit: the status bar shows them cut, each part alone.
+    m_host.setStatusText(StatusPanel::Device,
+                         shownDeviceText(m_record.deviceText) + firmware + shownDeviceText(text));
+    m_record.deviceText += firmware + text;
     deviceFoundOn(m_link.portNumber());
     m_host.setStatusText(StatusPanel::Port, QStringLiteral("Verwendeter COM-Port: COM") +
                                                 QString::number(m_record.portInUse));

@@ -1,6 +1,7 @@
 #include "ConfigFile.h"
 
 #include "Dialogs.h"
+#include "FileErrors.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -20,7 +21,7 @@ std::optional<QByteArray> readConfigurationFile(const QString& path, qsizetype l
                                                 Dialogs& dialogs) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        dialogs.showMessageBox(MessageIcon::Critical, file.errorString());
+        dialogs.showMessageBox(MessageIcon::Critical, openErrorText(path, QIODevice::ReadOnly));
         return std::nullopt;
     }
     const QByteArray bytes = file.read(length);
@@ -41,7 +42,7 @@ bool writeConfigurationFile(const QString& path, const std::function<QByteArray(
                             const QString& failureLine, Dialogs& dialogs) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        dialogs.showMessageBox(MessageIcon::Critical, file.errorString());
+        dialogs.showMessageBox(MessageIcon::Critical, openErrorText(path, QIODevice::WriteOnly));
         return false;
     }
     const QByteArray bytes = image();

@@ -1,6 +1,7 @@
 #include "ScriptedDialogs.h"
 #include "SettingsSandbox.h"
 #include "app/AppForm.h"
+#include "help/HelpHints.h"
 
 #include <QAction>
 #include <QDir>
@@ -184,6 +185,9 @@ void TestAppForm::menuHasEveryCommand() {
     QStringList entries;
     for (QAction* menu : form.menuBar()->actions()) {
         entries << menu->text();
+        // Every menu title carries a hint; "Hilfe" and "Extras" name no topic.
+        QCOMPARE(topicOfHint(menu->statusTip()),
+                 menu->text() == "Konfiguration" ? std::optional<int>(8) : std::optional<int>(-1));
         for (QAction* item : menu->menu()->actions())
             entries << (item->isSeparator() ? QStringLiteral("-")
                                             : item->text() + "/" + item->shortcut().toString());

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTextEdit>
 #include <QTreeWidget>
@@ -71,6 +72,9 @@ private slots:
     void pagesAndHelpTopics();
     void clickOnSelectedNodeShowsItsPageAgain();
     void pinGateHoldsTheUserOnTheContactPage();
+    void contactPageCoversThePicture_data();
+    void contactPageCoversThePicture();
+    void treeCaptionsFitTheColumn();
     void shortPinBringsTheContactPageBackWithoutSecondMessage();
     void layoutPerType_data();
     void layoutPerType();
@@ -82,6 +86,8 @@ private slots:
     void promptCancelledSaveStopsNewAndOpen();
     void failedSaveKeepsTheOldFile();
     void helpFollowsPagesAndHints();
+    void helpFollowsTheKeyboardFocus();
+    void readAsksToSaveUnsavedEditsFirst();
     void printingGoesThroughThePinCheck();
 
 private:
@@ -279,12 +285,50 @@ void TestEditorWindow::pinGateHoldsTheUserOnTheContactPage() {
     QVERIFY(m_form->page("PanelRuf")->isHidden());
     QCOMPARE(m_form->helpTopic(), topic);
     QCOMPARE(QApplication::focusWidget(), w("LMDEditFernsteuerungPin"));
+    // The tree highlights the page that is shown, not the one clicked.
+    QTRY_COMPARE(tree->currentItem(), node(tree, "Schaltkontakt"));
+    QCOMPARE(tree->selectedItems(), QList<QTreeWidgetItem*>{node(tree, "Schaltkontakt")});
 
     // Type 7 has no contact page and never holds the user.
     m_form->setDeviceType(7);
     m_form->model().setChecked("RBKontakt1Fern", true);
     clickNode(tree, node(tree, "Rufverteilung"));
     QCOMPARE(visiblePages(*m_form), QStringLiteral("PanelRuf"));
+}
+
+void TestEditorWindow::contactPageCoversThePicture_data() {
+    QTest::addColumn<uint>("type");
+    QTest::newRow("Mirello 16") << 5u;
+    QTest::newRow("Quenta 26") << 6u;
+}
+
+// The contact page looks the same with the device picture behind it as without.
+void TestEditorWindow::contactPageCoversThePicture() {
+    QFETCH(uint, type);
+    m_form->setDeviceType(DeviceType(type));
+    QTreeWidget* tree = m_form->tree();
+    clickNode(tree, node(tree, "Schaltkontakt"));
+    QWidget* contacts = m_form->page("PanelKontakte");
+    QVERIFY(!m_form->page("PanelImage")->isHidden());
+    const QImage seen = contacts->parentWidget()->grab(contacts->geometry()).toImage();
+    m_form->page("PanelImage")->hide();
+    QCOMPARE(contacts->parentWidget()->grab(contacts->geometry()).toImage(), seen);
+}
+
+void TestEditorWindow::treeCaptionsFitTheColumn() {
+    QTreeWidget* tree = m_form->tree();
+    const int margin =
+        2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1);
+    for (DeviceType type = 0; type <= 7; ++type) {
+        m_form->setDeviceType(type);
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+            const QString text = (*it)->text(0);
+            QVERIFY2(tree->fontMetrics().horizontalAdvance(text) + margin <=
+                         tree->visualItemRect(*it).width(),
+                     qPrintable(text));
+        }
+    }
+    QCOMPARE(tree->width(), 161);
 }
 
 void TestEditorWindow::shortPinBringsTheContactPageBackWithoutSecondMessage() {
@@ -505,6 +549,35 @@ void TestEditorWindow::helpFollowsPagesAndHints() {
     QVERIFY(w("PanelAmtsholung")->toolTip().isEmpty());
     QCOMPARE(m_form->findChild<QAction*>("FileOpen1")->statusTip(), QStringLiteral("|9"));
     QCOMPARE(m_form->findChild<QWidget*>("SpeedButton2")->statusTip(), QStringLiteral("|5"));
+}
+
+void TestEditorWindow::helpFollowsTheKeyboardFocus() {
+    m_form->setDeviceType(5);
+    m_form->tree()->setCurrentItem(node(m_form->tree(), "Externanschluss"));
+    QCOMPARE(m_form->helpTopic(), 2);
+    w("RBWartemusikJa")->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(m_form->helpTopic(), 19);
+    w("RBAmtsholungJa")->setFocus(Qt::ShortcutFocusReason);
+    QTRY_COMPARE(m_form->helpTopic(), 16);
+    // Focus the program moves itself leaves the help where it is.
+    w("RBHeranholenJa")->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), w("RBHeranholenJa"));
+    QCoreApplication::processEvents();
+    QCOMPARE(m_form->helpTopic(), 16);
+}
+
+void TestEditorWindow::readAsksToSaveUnsavedEditsFirst() {
+    m_form->setDeviceType(5);
+    click("RBnab23");
+    m_dialogs->expect("HinweisBox", DialogResult::Cancel);
+    m_form->findChild<QAction*>("Download")->trigger();
+    // "Abbrechen" stops the read before any search or exchange.
+    QCOMPARE(m_dialogs->shown.size(), 1);
+    QCOMPARE(m_dialogs->shown.first().lines,
+             QStringList({"Die Daten wurden geändert und nicht gespeichert!",
+                          "Wollen Sie die Daten jetzt speichern?"}));
+    QVERIFY(checked("RBnab23"));
+    QVERIFY(m_form->document().isModified());
 }
 
 void TestEditorWindow::printingGoesThroughThePinCheck() {

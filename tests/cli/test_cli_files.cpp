@@ -1,6 +1,7 @@
 // talvaro-cli on configuration files: show, new, diff, report, and wrong usage.
 #include "CliRunner.h"
 
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -20,6 +21,8 @@ private slots:
     void diffReportsChangedLines();
     void reportIntoPdf();
     void firmwareCheckNamesTheType();
+    void systemErrorsInTheProgramsWords_data();
+    void systemErrorsInTheProgramsWords();
     void wrongUsage_data();
     void wrongUsage();
     void helpForEveryCommand();
@@ -160,6 +163,44 @@ void TestCliFiles::firmwareCheckNamesTheType() {
     QCOMPARE(bad.status, 1);
     QCOMPARE(bad.err, QStringLiteral("Fehlerhafte Firmwaredatei!\n"));
     QVERIFY(bad.out.isEmpty());
+}
+
+// The file's name and the reason in German; never the system's English text.
+void TestCliFiles::systemErrorsInTheProgramsWords_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    const QString missing = QStringLiteral("fehlt.tkx");
+    const QString folder = QStringLiteral("ordner");
+    QTest::newRow("missing file") << QStringList{"show", "--type", "5", missing}
+                                  << "Die Datei \"%1/fehlt.tkx\" wurde nicht gefunden.";
+    QTest::newRow("folder as file") << QStringList{"show", "--type", "5", folder}
+                                    << "\"%1/ordner\" ist ein Ordner, keine Datei.";
+    QTest::newRow("folder as output") << QStringList{"new", "--type", "5", "-o", folder}
+                                      << "\"%1/ordner\" ist ein Ordner, keine Datei.";
+    QTest::newRow("missing folder") << QStringList{"new", "--type", "5", "-o", "weg/neu.tkx"}
+                                    << "Der Ordner für \"%1/weg/neu.tkx\" existiert nicht.";
+    QTest::newRow("folder as pdf")
+        << QStringList{"report", "--type", "5", "--pdf", folder, "neu.tkx"}
+        << "\"%1/ordner\" ist ein Ordner, keine Datei.";
+    QTest::newRow("missing firmware") << QStringList{"firmware", "check", "fehlt.efw"}
+                                      << "Die Datei \"%1/fehlt.efw\" wurde nicht gefunden.";
+    QTest::newRow("firmware folder before any search")
+        << QStringList{"firmware", "install", "--type", "5", folder}
+        << "\"%1/ordner\" ist ein Ordner, keine Datei.";
+}
+
+void TestCliFiles::systemErrorsInTheProgramsWords() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    QVERIFY(QDir().mkpath(path("ordner")));
+    QCOMPARE(runCli({"new", "--type", "5", "-o", path("neu.tkx")}).status, 0);
+    for (QString& arg : args)
+        if (arg.contains('.') || arg == "ordner")
+            arg = path(arg);
+    const CliResult result = runCli(args);
+    QCOMPARE(result.status, 1);
+    // The last line: Qt may warn about the environment before.
+    QCOMPARE(result.err.trimmed().section('\n', -1), message.arg(m_dir.path()));
 }
 
 void TestCliFiles::wrongUsage_data() {

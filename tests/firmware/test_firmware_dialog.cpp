@@ -25,6 +25,7 @@ private slots:
     void startChecksTheNamedFile();
     void showingAgainKeepsTheNameAndClearsProgress();
     void cancelDuringHandshakeGivesUpTheUpdate();
+    void returnTakesTheFocusedButton();
 
 private:
     std::unique_ptr<FlowHost> m_host;
@@ -129,6 +130,32 @@ void TestFirmwareDialog::cancelDuringHandshakeGivesUpTheUpdate() {
     QVERIFY(!m_update->awaitingLoader());
     QVERIFY(!m_update->startTimer().isActive());
     QVERIFY(!m_host->fakeLink.armed());
+}
+
+// Return does what a click on the focused button does, Start when no button has the
+// focus; Escape closes as "Abbrechen" does.
+void TestFirmwareDialog::returnTakesTheFocusedButton() {
+    TFirmwareDlg& d = *m_dlg;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    const auto returnOn = [](QWidget* w) {
+        w->setFocus();
+        QTRY_VERIFY(w->hasFocus());
+        QTest::keyClick(w, Qt::Key_Return);
+    };
+    m_dialogs->expect(QStringLiteral("OpenDialog"), DialogResult::Cancel);
+    returnOn(d.BtnSuchen);
+    QVERIFY(m_dialogs->allAnswered());
+    m_dialogs->expect(QStringLiteral("MessageBox"), DialogResult::Ok);
+    returnOn(d.Filename);
+    QCOMPARE(m_dialogs->shown.last().lines, QStringList{"Keine Datei ausgewählt"});
+    returnOn(d.CancelBtn);
+    QVERIFY(!d.isVisible());
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    QTest::keyClick(&d, Qt::Key_Escape);
+    QVERIFY(!d.isVisible());
+    QVERIFY(m_dialogs->allAnswered());
 }
 
 QTEST_MAIN(TestFirmwareDialog)

@@ -1,8 +1,11 @@
 // The exchange state machine driven by hand through a fake link and host.
 #include "LinkFakes.h"
 #include "link/DeviceExchange.h"
+#include "link/DeviceText.h"
 
 #include <QTest>
+
+#include <algorithm>
 
 using namespace talvaro;
 
@@ -98,6 +101,7 @@ private slots:
     void identityComparison();
     void siblingSwitchesTypeBeforeNameQuestion();
     void nameVersionAndStatusBar();
+    void noiseAsNameIsShownCut();
     void missingNameStillIdentifies();
     void readImage_data();
     void readImage();
@@ -189,6 +193,22 @@ void TestDeviceExchange::nameVersionAndStatusBar() {
     QVERIFY(!rig.dialogs.searchShowing);
     QCOMPARE(rig.link.log.mid(4), (QStringList{"disarm", "arm bytes 77 18", "write R0000,4c%0D"}));
     QCOMPARE(rig.exchange.record().state, ExchangeState::ReadImage);
+}
+
+void TestDeviceExchange::noiseAsNameIsShownCut() {
+    Rig rig(5);
+    rig.identifying();
+    rig.exchange.DataPacket1Packet("Mirello 16\r\n");
+    QByteArray noise(4096, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) % 256);
+    rig.exchange.DataPacket1Packet(noise);
+    rig.exchange.DataPacket1Packet(line("2.04"));
+    const QString name = DeviceExchange::answerText(noise);
+    QCOMPARE(rig.exchange.record().deviceText, name + " - Firmware 2.04"); // kept whole
+    const QString shown = rig.host.status[0];
+    QCOMPARE(shown, name.left(ShownDeviceTextLength - 1) + QChar(0x2026) + " - Firmware 2.04");
+    QVERIFY(std::all_of(shown.begin(), shown.end(), [](QChar c) { return c.isPrint(); }));
 }
 
 void TestDeviceExchange::missingNameStillIdentifies() {

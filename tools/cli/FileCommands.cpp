@@ -4,6 +4,7 @@
 #include "headless/HeadlessHost.h"
 #include "headless/TerminalDialogs.h"
 #include "model/ConfigFile.h"
+#include "model/FileErrors.h"
 #include "report/ModelReport.h"
 #include "report/ReportBuilder.h"
 #include "report/ReportCommands.h"
@@ -127,6 +128,11 @@ int runReport(const QStringList& args, Io& io) {
     OpenedFile file(io, cmd.deviceType());
     if (!file.host.openConfiguration(cmd.positional(0)))
         return ExitFailure;
+    // The printer names neither the file nor the reason.
+    if (const auto problem = openProblem(pdf, QIODevice::WriteOnly)) {
+        file.dialogs.showMessageBox(MessageIcon::Critical, *problem);
+        return ExitFailure;
+    }
     HeadlessHost& host = file.host;
     const PrintCommandHost printHost{
         [&host] { return host.checkPinBeforeUse(); },

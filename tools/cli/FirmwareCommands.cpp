@@ -4,6 +4,7 @@
 #include "firmware/FirmwareUpdate.h"
 #include "firmware/SessionFirmwareHost.h"
 #include "headless/DeviceSession.h"
+#include "model/FileErrors.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -48,6 +49,14 @@ Outcome waitForOutcome(TerminalDialogs& dialogs, int limitMs) {
     return dialogs.outcome();
 }
 
+// The dialog's "Fehlerhafte Firmwaredatei!" would hide a missing or unreadable file.
+bool firmwareFileReadable(const QString& path, Io& io) {
+    const std::optional<QString> problem = openProblem(path, QIODevice::ReadOnly);
+    if (problem)
+        io.err << *problem << Qt::endl;
+    return !problem;
+}
+
 int runCheck(const QStringList& args, Io& io) {
     CommandLine cmd(QStringLiteral("firmware check"),
                     QStringLiteral("Prüft eine Firmwaredatei und nennt den Gerätetyp, für den "
@@ -55,6 +64,8 @@ int runCheck(const QStringList& args, Io& io) {
                     {QStringLiteral("FILE.efw")});
     if (const auto status = cmd.parse(args, io))
         return *status;
+    if (!firmwareFileReadable(cmd.positional(0), io))
+        return ExitFailure;
     TDecryptFirmware firmware;
     if (!firmware.loadFile(cmd.positional(0))) {
         io.err << "Fehlerhafte Firmwaredatei!" << Qt::endl;
@@ -74,6 +85,9 @@ int runInstall(const QStringList& args, Io& io) {
     cmd.addPortOption();
     if (const auto status = cmd.parse(args, io))
         return *status;
+    // Before the search: a file that cannot be read needs no device.
+    if (!firmwareFileReadable(cmd.positional(0), io))
+        return ExitFailure;
     TerminalDialogs dialogs(io.err);
     HeadlessHost host(dialogs);
     host.setDeviceType(cmd.deviceType());

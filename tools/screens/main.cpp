@@ -4,6 +4,7 @@
 #include "app/WidgetDialogs.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QTreeWidget>
 
@@ -22,6 +23,8 @@ int main(int argc, char* argv[]) {
     WidgetDialogs dialogs;
     TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
     dialogs.createDialogs(&form);
+    // Away from the pointer: resting on a control, its hint would replace the page's help.
+    form.move(QCursor::pos() + QPoint(1, 1));
     form.show();
     for (int i = 2; i < argc; ++i) {
         const DeviceType type = QString::fromLocal8Bit(argv[i]).toUInt();
