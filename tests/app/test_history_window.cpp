@@ -89,6 +89,15 @@ void TestHistoryWindow::restoredEntryGoesBackIntoTheDevice() {
     trigger(*form, "Upload");
     QCOMPARE(m_device->image(1), first);
 
+    // "Als Datei speichern..." writes the entry's image as it is.
+    const QString saved = m_dir->filePath("saved.tkx");
+    m_dialogs->expectHistory(HistoryCommand::SaveAs, entries[2].id);
+    m_dialogs->expect("SaveDialog", DialogResult::Ok, saved);
+    trigger(*form, "Verlauf1");
+    QFile file(saved);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), form->history().image(entries[2]).value());
+
     // Loading over unsaved edits asks first; "Abbrechen" keeps the editor.
     const QByteArray editor = form->images().working(6);
     m_dialogs->expectHistory(HistoryCommand::Load, entries[2].id);
