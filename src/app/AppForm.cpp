@@ -9,6 +9,7 @@
 #include "help/HelpHints.h"
 #include "help/HelpPanel.h"
 #include "help/HintFilter.h"
+#include "history/HistoryRecorder.h"
 #include "link/LinkSession.h"
 #include "link/TraceLog.h"
 #include "model/NavigationTree.h"
@@ -79,6 +80,8 @@ TAppForm::TAppForm(Dialogs& dialogs, PrintDialogs& printDialogs, FirstShowSearch
     createToolBar();
     setCentralWidget(createCentralArea());
     createStatusBar();
+    m_history = std::make_unique<HistoryStore>(HistoryStore::defaultRoot());
+    m_recorder = std::make_unique<HistoryRecorder>(*m_history, m_dialogs);
     m_link = new LinkSession(*this, m_dialogs, this);
     m_firmwareHost = std::make_unique<SessionFirmwareHost>(m_document, *m_link);
     m_firmware = std::make_unique<FirmwareUpdate>(*m_firmwareHost, m_dialogs);
@@ -156,6 +159,8 @@ void TAppForm::createActions() {
     make(Printer1, "Printer1", QStringLiteral("Ducker einrichten..."));
     make(FileExit1, "FileExit1", QStringLiteral("&Beenden"));
     make(NeueFirmware1, "NeueFirmware1", QStringLiteral("Neue Firmware..."));
+    make(Verlauf1, "Verlauf1", QStringLiteral("Verlauf..."));
+    make(Vergleichen1, "Vergleichen1", QStringLiteral("Vergleichen mit..."));
     make(HelpAbout1, "HelpAbout1", QStringLiteral("&Info..."), QKeySequence(Qt::CTRL | Qt::Key_I));
     make(ComLogging1, "ComLogging1", QStringLiteral("Seriellen Datenverkehr aufzeichnen"));
     ComLogging1->setCheckable(true);
@@ -186,6 +191,8 @@ void TAppForm::createActions() {
     connect(NeueFirmware1, &QAction::triggered, this, [this] { m_dialogs.execFirmware(); });
     connect(ComLogging1, &QAction::toggled, this, &TAppForm::setComLogging);
     connect(SupportReport1, &QAction::triggered, this, &TAppForm::saveSupportReport);
+    connect(Verlauf1, &QAction::triggered, this, &TAppForm::VerlaufExecute);
+    connect(Vergleichen1, &QAction::triggered, this, &TAppForm::VergleichenMitExecute);
 }
 
 void TAppForm::createMenu() {
@@ -198,7 +205,7 @@ void TAppForm::createMenu() {
     config->addAction(FileExit1);
     QMenu* extras = menuBar()->addMenu(QStringLiteral("Extras"));
     extras->setObjectName(QStringLiteral("Extras1"));
-    extras->addActions({NeueFirmware1, ComLogging1});
+    extras->addActions({NeueFirmware1, ComLogging1, Verlauf1, Vergleichen1});
     QMenu* help = menuBar()->addMenu(QStringLiteral("Hilfe"));
     help->setObjectName(QStringLiteral("Help1"));
     help->addActions({HelpAbout1, SupportReport1});

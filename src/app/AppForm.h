@@ -26,6 +26,8 @@ namespace talvaro {
 class EditorPages;
 class HelpPanel;
 class FirmwareUpdate;
+class HistoryRecorder;
+class HistoryStore;
 class LinkSession;
 class SessionFirmwareHost;
 class ModelBinder;
@@ -79,6 +81,14 @@ public:
     bool checkPinBeforeUse() override;
     bool anyExtensionRingsExternally() const override;
     void stopFirmwareStartTimer() override;
+    void deviceIdentified() override;
+    bool needsBackupBeforeWriting() override;
+    bool imageTransferred(const TransferredImage& transferred) override;
+
+    // The configuration history: "Verlauf..." and "Vergleichen mit...".
+    void VerlaufExecute();
+    void VergleichenMitExecute();
+    HistoryStore& history() { return *m_history; }
 
     // What the editing rules need of the window.
     bool isContactPageVisible() const override;
@@ -126,6 +136,8 @@ private:
     enum class SaveOutcome { Saved, Cancelled, Failed };
     SaveOutcome saveAs();
     bool writeImage(const QString& path, const QString& failureLine);
+    void loadFromHistory(const QString& id);
+    void compareWith(DeviceType type, const QByteArray& image, const QString& caption);
 
     // The tree follows the contact page that the PIN check has brought to the front.
     void selectContactNodeLater();
@@ -158,6 +170,8 @@ private:
     FirstShowSearch m_firstShowSearch;
     QString m_searchPrefix;
     std::vector<std::function<void()>> m_afterStartSearch;
+    std::unique_ptr<HistoryStore> m_history;
+    std::unique_ptr<HistoryRecorder> m_recorder;
 
     QAction* FileNew1 = nullptr;
     QAction* FileOpen1 = nullptr;
@@ -169,6 +183,8 @@ private:
     QAction* Printer1 = nullptr;
     QAction* FileExit1 = nullptr;
     QAction* NeueFirmware1 = nullptr;
+    QAction* Verlauf1 = nullptr;
+    QAction* Vergleichen1 = nullptr;
     QAction* HelpAbout1 = nullptr;
     QAction* ComLogging1 = nullptr;
     QAction* SupportReport1 = nullptr;

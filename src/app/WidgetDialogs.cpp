@@ -1,6 +1,7 @@
 #include "WidgetDialogs.h"
 
 #include "AboutBox.h"
+#include "HistoryDialogs.h"
 #include "MessageDialogs.h"
 #include "SearchDialogs.h"
 #include "firmware/FWDlg.h"
@@ -75,6 +76,22 @@ DialogResult WidgetDialogs::askWarning(const QString& caption, const QString& te
     box.setDefaultButton(yes);
     box.exec();
     return box.clickedButton() == yes ? DialogResult::Yes : DialogResult::No;
+}
+
+DialogResult WidgetDialogs::askWarningDefaultNo(const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, m_mainWindow);
+    QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+    box.setDefaultButton(box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole));
+    box.exec();
+    return box.clickedButton() == yes ? DialogResult::Yes : DialogResult::No;
+}
+
+HistoryChoice WidgetDialogs::execHistory(const QList<HistoryRow>& rows, DeviceType current) {
+    return execHistoryDialog(m_mainWindow, rows, current);
+}
+
+void WidgetDialogs::showComparison(const QString& caption, const QList<ComparedLine>& lines) {
+    execComparisonDialog(m_mainWindow, caption, lines);
 }
 
 DialogResult WidgetDialogs::askNoDeviceFound(const QStringList& accessHints) {

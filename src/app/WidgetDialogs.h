@@ -40,6 +40,7 @@ public:
                              const QStringList& lines) override;
     void showMessageBox(MessageIcon icon, const QString& text) override;
     DialogResult askWarning(const QString& caption, const QString& text) override;
+    DialogResult askWarningDefaultNo(const QString& caption, const QString& text) override;
     DialogResult askNoDeviceFound(const QStringList& accessHints) override;
     std::optional<DeviceType> selectDeviceType(DeviceType current) override;
     PortChoice choosePort(const QStringList& entries, quint16 currentPort) override;
@@ -56,6 +57,8 @@ public:
     void showTransfer() override;
     void closeTransfer() override;
     void setTransferClosedHandler(std::function<void()> handler) override;
+    HistoryChoice execHistory(const QList<HistoryRow>& rows, DeviceType current) override;
+    void showComparison(const QString& caption, const QList<ComparedLine>& lines) override;
     QString getOpenFileName(const FileDialogRequest& request) override;
     QString getSaveFileName(const FileDialogRequest& request) override;
     bool execPrintDialog(QPrinter& printer) override;

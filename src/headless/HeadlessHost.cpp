@@ -48,4 +48,17 @@ void HeadlessHost::stopFirmwareStartTimer() {
         m_stopFirmwareStartTimer();
 }
 
+void HeadlessHost::deviceIdentified() {
+    if (m_history)
+        m_history->deviceFound();
+}
+
+bool HeadlessHost::needsBackupBeforeWriting() {
+    return m_history && !m_history->deviceHeld();
+}
+
+bool HeadlessHost::imageTransferred(const TransferredImage& transferred) {
+    return !m_history || m_history->record(transferred);
+}
+
 } // namespace talvaro::headless

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/HistoryRecorder.h"
 #include "link/ExchangeHost.h"
 #include "model/ConfigModel.h"
 #include "model/Document.h"
@@ -22,6 +23,9 @@ public:
         m_stopFirmwareStartTimer = std::move(handler);
     }
 
+    // Where read, programmed and reset images are kept; none unless set.
+    void setHistory(HistoryRecorder* history) { m_history = history; }
+
     // "Ö&ffnen..." with the file already chosen: true when the file was accepted.
     bool openConfiguration(const QString& path);
 
@@ -38,6 +42,9 @@ public:
     }
     void newConfiguration() override;
     void stopFirmwareStartTimer() override;
+    void deviceIdentified() override;
+    bool needsBackupBeforeWriting() override;
+    bool imageTransferred(const TransferredImage& transferred) override;
 
 private:
     Dialogs& m_dialogs;
@@ -46,6 +53,7 @@ private:
     ConfigModel m_model;
     QString m_status[2];
     std::function<void()> m_stopFirmwareStartTimer;
+    HistoryRecorder* m_history = nullptr;
 };
 
 } // namespace talvaro::headless

@@ -8,6 +8,8 @@
 #include "model/Document.h"
 #include "model/ImageBuffers.h"
 
+#include <utility>
+
 namespace talvaro {
 namespace {
 
@@ -20,6 +22,9 @@ constexpr int ChecksumTicks = 36;
 constexpr int LoaderTicks = 18;
 
 const QString TransferErrorCaption = QStringLiteral("Übertragungsfehler");
+const QString NoBackupQuestion = QStringLiteral(
+    "Die Konfiguration der Telefonanlage konnte vor dem Programmieren nicht gesichert "
+    "werden.\r\nWollen Sie die Telefonanlage ohne Sicherung programmieren?");
 
 } // namespace
 
@@ -132,6 +137,7 @@ void DeviceExchange::versionReceived(const QString& text) {
     m_host.setStatusText(StatusPanel::Port, QStringLiteral("Verwendeter COM-Port: COM") +
                                                 QString::number(m_record.portInUse));
     m_dialogs.closeSearch();
+    m_host.deviceIdentified();
     if (m_record.operation == ExchangeOperation::Read)
         beginRead();
     else
@@ -141,11 +147,13 @@ void DeviceExchange::versionReceived(const QString& text) {
 void DeviceExchange::prepareTransfer(ExchangeOperation operation) {
     m_record.operation = operation;
     m_record.keepEditsOnTypeSwitch = true;
+    m_record.factoryReset = false;
 }
 
 void DeviceExchange::prepareFactoryReset() {
     m_record.operation = ExchangeOperation::Program;
     m_record.keepEditsOnTypeSwitch = false;
+    m_record.factoryReset = true;
 }
 
 void DeviceExchange::beginSearch(ExchangeOperation operation) {
@@ -188,6 +196,17 @@ void DeviceExchange::beginRead() {
 }
 
 void DeviceExchange::beginWrite() {
+    if (m_host.needsBackupBeforeWriting())
+        return beginBackupRead();
+    writeImage();
+}
+
+void DeviceExchange::beginBackupRead() {
+    m_backupRead = true;
+    beginRead();
+}
+
+void DeviceExchange::writeImage() {
     m_host.encodeImage();
     m_link.disarm();
     m_link.armForBytes(1, AckTicks);
@@ -211,19 +230,27 @@ void DeviceExchange::imageReceived(const QByteArray& packet) {
     const DeviceType type = m_host.document().deviceType();
     QByteArray& copy = m_host.images().deviceCopy(type);
     finish();
+    const bool backup = std::exchange(m_backupRead, false);
     // The matcher hands over exactly the armed size; anything else cannot be an image
     // of this family and must not be copied over buffers of another length.
-    if (packet.size() != copy.size() + 1)
-        return readFailed();
+    bool valid = packet.size() == copy.size() + 1;
     quint8 sum = 0;
-    for (qsizetype i = 0; i < copy.size(); ++i) {
+    for (qsizetype i = 0; valid && i < copy.size(); ++i) {
         copy[i] = packet[i];
         sum = static_cast<quint8>(sum + static_cast<quint8>(packet[i]));
     }
-    if (static_cast<quint8>(packet.back()) != sum)
+    valid = valid && static_cast<quint8>(packet.back()) == sum;
+    if (backup) {
+        // The editor holds what is about to be programmed: the backup stays out of it.
+        if (valid && transferred(TransferKind::Backup, copy))
+            return writeImage();
+        return backupFailed();
+    }
+    if (!valid)
         return readFailed();
     m_dialogs.closeTransfer();
     m_host.images().working(type) = copy;
+    transferred(TransferKind::Read, copy);
     m_dialogs.showMessage(
         MessageDialog::Ergebnis, QStringLiteral("Konfiguration Auslesen"),
         {QString(), QStringLiteral("Das Auslesen der Konfiguration war erfolgreich.")});
@@ -261,6 +288,8 @@ void DeviceExchange::checksumAcknowledged(char reply) {
     finish();
     if (reply != Ack)
         return programmingFailed();
+    transferred(m_record.factoryReset ? TransferKind::FactoryReset : TransferKind::Programmed,
+                m_host.images().working(m_host.document().deviceType()));
     m_dialogs.closeTransfer();
     m_dialogs.showMessage(
         MessageDialog::ProgErgebnis, QStringLiteral("Konfiguration Programmieren"),
@@ -286,6 +315,19 @@ void DeviceExchange::loaderReady(char reply) {
     m_link.post(MsgLoaderReady);
 }
 
+bool DeviceExchange::transferred(TransferKind kind, const QByteArray& image) {
+    return m_host.imageTransferred(
+        {kind, m_host.document().deviceType(), m_record.deviceText, m_record.portInUse, image});
+}
+
+void DeviceExchange::backupFailed() {
+    if (m_dialogs.askWarningDefaultNo(QStringLiteral("Warnung"), NoBackupQuestion) ==
+        DialogResult::Yes)
+        return writeImage();
+    m_link.disarm();
+    m_dialogs.closeTransfer();
+}
+
 void DeviceExchange::readFailed() {
     m_dialogs.closeTransfer();
     m_dialogs.showMessage(
@@ -308,6 +350,8 @@ void DeviceExchange::notRecognised() {
 
 void DeviceExchange::timeoutFailed() {
     finish();
+    if (std::exchange(m_backupRead, false))
+        return backupFailed();
     m_dialogs.closeTransfer();
     // A device that stopped answering during the search would otherwise leave the
     // search window up with its buttons disabled and no way to close it.
@@ -319,6 +363,7 @@ void DeviceExchange::timeoutFailed() {
 
 void DeviceExchange::transferWindowClosed() {
     finish();
+    m_backupRead = false;
     m_link.disarm();
     if (m_link.isOpen()) {
         m_link.discardInput();

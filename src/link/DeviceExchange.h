@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExchangeHost.h"
 #include "LinkTypes.h"
 
 #include <QByteArray>
@@ -48,6 +49,8 @@ public:
 
     // Entries used by the commands and the firmware update.
     void beginRead();
+    // Programming; a device whose configuration the host has not kept yet is read
+    // first, without a result message, and programmed once its image is kept.
     void beginWrite();
     void beginLoaderHandshake();
     // The firmware update gave up waiting for the loader (start timer, dialog closed).
@@ -69,6 +72,11 @@ private:
     void loaderPrompt(char reply);
     void loaderReady(char reply);
 
+    void beginBackupRead();
+    void writeImage();
+    bool transferred(TransferKind kind, const QByteArray& image);
+    // The backup could not be made: the user decides whether to program anyway.
+    void backupFailed();
     void sendNextImageByte();
     void readFailed();
     void programmingFailed();
@@ -84,6 +92,7 @@ private:
     int m_sendCursor = 0;
     int m_bytesSent = 0;
     int m_sendLimit = 0;
+    bool m_backupRead = false;
 };
 
 } // namespace talvaro

@@ -3,12 +3,24 @@
 #include "LinkTypes.h"
 #include "model/DeviceTypes.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace talvaro {
 
 class Document;
 struct ImageBuffers;
+
+// What a successful exchange leaves on the device.
+enum class TransferKind { Read, Programmed, FactoryReset, Backup };
+
+struct TransferredImage {
+    TransferKind kind;
+    DeviceType type;
+    QString deviceText; // as the status bar shows it
+    quint16 port;
+    QByteArray image;
+};
 
 // What the device link needs of the main window: the editor behind the image, the
 // caption, the status bar and the firmware start timer.
@@ -37,6 +49,18 @@ public:
     virtual void newConfiguration() = 0;
 
     virtual void stopFirmwareStartTimer() = 0;
+
+    // The configuration history; a host without one keeps nothing and never asks for
+    // a backup.
+    // The search has identified a device.
+    virtual void deviceIdentified() {}
+    // Whether the device must be read and kept before it is written.
+    virtual bool needsBackupBeforeWriting() { return false; }
+    // False when the image could not be kept.
+    virtual bool imageTransferred(const TransferredImage& transferred) {
+        Q_UNUSED(transferred);
+        return true;
+    }
 };
 
 } // namespace talvaro

@@ -39,6 +39,8 @@ struct ExchangeRecord {
     // Programming the user's configuration: a sibling model found by the search takes it
     // over instead of starting from its factory defaults. Not for the factory reset.
     bool keepEditsOnTypeSwitch = false;
+    // The programming is the factory reset.
+    bool factoryReset = false;
 };
 
 // Notifications that must run after the current serial event has returned, because

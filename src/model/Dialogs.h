@@ -2,6 +2,7 @@
 
 #include "DeviceTypes.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +31,33 @@ struct PortChoice {
     quint16 port = 0;
 };
 
+// One row of the dialog "Konfigurationsverlauf".
+struct HistoryRow {
+    QString id;
+    QString time; // local time
+    QString action;
+    DeviceType type = DefaultDeviceType;
+    QString model;
+    QString firmware;
+    QString port;
+    QString damage; // set for a damaged entry, which can only be deleted
+};
+
+// What the user did in "Konfigurationsverlauf" with the selected entry.
+enum class HistoryCommand { Close, Load, Compare, SaveAs, Delete };
+struct HistoryChoice {
+    HistoryCommand command = HistoryCommand::Close;
+    QString id;
+};
+
+// One line that differs in the comparison window. A null text stands for a line that
+// only the other side has.
+struct ComparedLine {
+    QString section;
+    QString before; // "Alt"
+    QString after;  // "Neu"
+};
+
 // Every dialog of the program is reached through this interface, so that the window
 // shows real dialogs while tests and the command line answer them without a person.
 class Dialogs {
@@ -44,6 +72,11 @@ public:
     virtual void showMessageBox(MessageIcon icon, const QString& text) = 0;
     // Warning box with "&Ja" and "&Nein"; answers Yes or No.
     virtual DialogResult askWarning(const QString& caption, const QString& text) = 0;
+    // The same box with "&Nein" as the default button, for questions where "&Ja" risks
+    // losing something.
+    virtual DialogResult askWarningDefaultNo(const QString& caption, const QString& text) {
+        return askWarning(caption, text);
+    }
 
     // KeineAnlageDlg: Ok for "Offline", Retry for "Suchen". The hints name what keeps
     // the device from being found, one cause and its cure a line.
@@ -70,6 +103,18 @@ public:
     virtual void showTransfer() = 0;
     virtual void closeTransfer() = 0;
     virtual void setTransferClosedHandler(std::function<void()> handler) = 0;
+
+    // "Konfigurationsverlauf": the entries newest first, filterable to `current`.
+    virtual HistoryChoice execHistory(const QList<HistoryRow>& rows, DeviceType current) {
+        Q_UNUSED(rows);
+        Q_UNUSED(current);
+        return {};
+    }
+    // The comparison window; no lines: "Die Konfigurationen stimmen überein."
+    virtual void showComparison(const QString& caption, const QList<ComparedLine>& lines) {
+        Q_UNUSED(caption);
+        Q_UNUSED(lines);
+    }
 
     // File dialogs: the chosen path, or an empty text when cancelled.
     virtual QString getOpenFileName(const FileDialogRequest& request) = 0;

@@ -197,7 +197,8 @@ void TestAppForm::menuHasEveryCommand() {
                           "Konfiguration speichern/", "Konfiguration &auslesen/",
                           "Werkseinstellungen/", "In Datei speichern.../", "-",
                           "&Drucken.../Ctrl+P", "Ducker einrichten.../", "-", "&Beenden/", "Extras",
-                          "Neue Firmware.../", "Seriellen Datenverkehr aufzeichnen/", "Hilfe",
+                          "Neue Firmware.../", "Seriellen Datenverkehr aufzeichnen/", "Verlauf.../",
+                          "Vergleichen mit.../", "Hilfe",
                           "&Info.../Ctrl+I", "Fehlerbericht speichern.../"}));
 
     dialogs.expect("AboutBox", DialogResult::Ok);

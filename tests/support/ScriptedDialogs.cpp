@@ -32,6 +32,28 @@ void ScriptedDialogs::expectDeviceType(DeviceType type) {
     m_script.append({QStringLiteral("SelectDeviceDlg"), DialogResult::Ok, {}, type});
 }
 
+void ScriptedDialogs::expectHistory(HistoryCommand command, const QString& id) {
+    m_script.append({QStringLiteral("Konfigurationsverlauf"), DialogResult::Ok, id, 0, command});
+}
+
+HistoryChoice ScriptedDialogs::execHistory(const QList<HistoryRow>& rows, DeviceType current) {
+    historyRows = rows;
+    QStringList ids;
+    for (const HistoryRow& row : rows)
+        ids << row.id;
+    const Answer a = next(QStringLiteral("Konfigurationsverlauf"), QString::number(current), ids);
+    return {a.command, a.text};
+}
+
+void ScriptedDialogs::showComparison(const QString& caption, const QList<ComparedLine>& lines) {
+    comparedLines = lines;
+    QStringList texts;
+    for (const ComparedLine& line : lines)
+        texts << line.section + QStringLiteral(": ") + line.before + QStringLiteral(" -> ") +
+                     line.after;
+    next(QStringLiteral("Vergleich"), caption, texts);
+}
+
 ScriptedDialogs::Answer ScriptedDialogs::next(const QString& dialog, const QString& caption,
                                               const QStringList& lines) {
     shown.append({dialog, caption, lines});

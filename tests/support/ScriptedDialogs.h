@@ -24,10 +24,13 @@ public:
         talvaro::DialogResult result = talvaro::DialogResult::Ok;
         QString text; // file name, chosen port entry
         talvaro::DeviceType type = 0;
+        talvaro::HistoryCommand command = talvaro::HistoryCommand::Close;
     };
 
     void expect(const QString& dialog, talvaro::DialogResult result, const QString& text = {});
     void expectDeviceType(talvaro::DeviceType type);
+    // "Konfigurationsverlauf" ends with `command` on the entry `id`.
+    void expectHistory(talvaro::HistoryCommand command, const QString& id = {});
     bool allAnswered() const { return m_script.isEmpty(); }
     // Once the script is used up, answers every further dialog with `result` instead of
     // failing, for outcomes that depend on timing; `shown` still tells what came.
@@ -64,7 +67,14 @@ public:
     bool execPrintDialog(QPrinter& printer) override;
     void execPrinterSetup(QPrinter& printer) override;
 
+    talvaro::HistoryChoice execHistory(const QList<talvaro::HistoryRow>& rows,
+                                       talvaro::DeviceType current) override;
+    // Expected as "Vergleich".
+    void showComparison(const QString& caption, const QList<talvaro::ComparedLine>& lines) override;
+
     talvaro::FileDialogRequest lastFileRequest;
+    QList<talvaro::HistoryRow> historyRows;
+    QList<talvaro::ComparedLine> comparedLines;
 
 private:
     Answer next(const QString& dialog, const QString& caption, const QStringList& lines);

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include <algorithm>
+
 namespace talvaro::cli {
 
 CommandLine::CommandLine(const QString& words, const QString& description,
@@ -39,7 +41,12 @@ std::optional<int> CommandLine::parse(const QStringList& args, Io& io) {
         io.out << helpText();
         return ExitSuccess;
     }
-    if (m_parser.positionalArguments().size() != m_arguments.size())
+    // Optional arguments are written "[NAME]" and come last.
+    const qsizetype required =
+        std::count_if(m_arguments.begin(), m_arguments.end(),
+                      [](const QString& name) { return !name.startsWith(QLatin1Char('[')); });
+    const qsizetype given = m_parser.positionalArguments().size();
+    if (given < required || given > m_arguments.size())
         return usageError(io, m_words,
                           QStringLiteral("erwartet: %1").arg(m_arguments.join(QLatin1Char(' '))));
     if (m_needsOutput && m_parser.value(QStringLiteral("o")).isEmpty())

@@ -33,7 +33,7 @@ public:
     // status when the command must not run: 0 after --help, 2 after wrong usage.
     std::optional<int> parse(const QStringList& args, Io& io);
 
-    QString positional(int index) const { return m_parser.positionalArguments().at(index); }
+    QString positional(int index) const { return m_parser.positionalArguments().value(index); }
     bool isSet(const QString& name) const { return m_parser.isSet(name); }
     QString value(const QString& name) const { return m_parser.value(name); }
     DeviceType deviceType() const { return m_type; }

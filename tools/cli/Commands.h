@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandLine.h"
+#include "report/ReportDiff.h"
 
 // The commands of talvaro-cli; each takes the arguments after its command words.
 namespace talvaro::cli {
@@ -15,5 +16,10 @@ int runReset(const QStringList& args, Io& io);
 int runPorts(const QStringList& args, Io& io);
 int runSupportReport(const QStringList& args, Io& io);
 int runFirmware(const QStringList& args, Io& io);
+int runHistory(const QStringList& args, Io& io);
+
+// The differences as "diff" prints them: "- " old line, "+ " new line. Status 0 when
+// there are none, 1 otherwise.
+int printDifferences(Io& io, const QList<ReportDifference>& differences);
 
 } // namespace talvaro::cli

@@ -1,6 +1,7 @@
 // Commands that talk to the telephone system: read, program and reset.
 #include "Commands.h"
 #include "headless/DeviceSession.h"
+#include "history/HistoryRecorder.h"
 #include "link/PortMap.h"
 #include "link/TraceLog.h"
 #include "model/ConfigFile.h"
@@ -13,8 +14,10 @@ namespace {
 // The editor and the link as the window holds them, for one device command.
 struct Device {
     Device(Io& io, const CommandLine& cmd)
-        : io(io), dialogs(io.err), host(dialogs), session(host, dialogs) {
+        : io(io), dialogs(io.err), host(dialogs), session(host, dialogs),
+          history(HistoryStore::defaultRoot()), recorder(history, dialogs) {
         host.setDeviceType(cmd.deviceType());
+        host.setHistory(&recorder);
         if (cmd.isSet(QStringLiteral("trace"))) {
             SerialLink& port = session.link().ComPort1();
             port.setLogFileName(TraceLog::defaultFilePath());
@@ -57,6 +60,8 @@ struct Device {
     TerminalDialogs dialogs;
     HeadlessHost host;
     DeviceSession session;
+    HistoryStore history;
+    HistoryRecorder recorder;
 };
 
 } // namespace

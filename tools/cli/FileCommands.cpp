@@ -8,6 +8,7 @@
 #include "report/ModelReport.h"
 #include "report/ReportBuilder.h"
 #include "report/ReportCommands.h"
+#include "report/ReportDiff.h"
 
 #include <QJsonDocument>
 #include <QPrinter>
@@ -37,6 +38,16 @@ QStringList reportLines(HeadlessHost& host) {
 }
 
 } // namespace
+
+int printDifferences(Io& io, const QList<ReportDifference>& differences) {
+    for (const ReportDifference& difference : differences) {
+        if (difference.before)
+            io.out << "- " << *difference.before << '\n';
+        if (difference.after)
+            io.out << "+ " << *difference.after << '\n';
+    }
+    return differences.isEmpty() ? ExitSuccess : ExitFailure;
+}
 
 int runShow(const QStringList& args, Io& io) {
     CommandLine cmd(QStringLiteral("show"),
@@ -96,21 +107,9 @@ int runDiff(const QStringList& args, Io& io) {
     if (!a.host.openConfiguration(cmd.positional(0)) ||
         !b.host.openConfiguration(cmd.positional(1)))
         return ExitUsage;
-    const QStringList old = reportLines(a.host);
-    const QStringList now = reportLines(b.host);
-    bool differ = false;
-    for (qsizetype i = 0; i < std::max(old.size(), now.size()); ++i) {
-        const QString* before = i < old.size() ? &old[i] : nullptr;
-        const QString* after = i < now.size() ? &now[i] : nullptr;
-        if (before && after && *before == *after)
-            continue;
-        differ = true;
-        if (before)
-            io.out << "- " << *before << '\n';
-        if (after)
-            io.out << "+ " << *after << '\n';
-    }
-    return differ ? ExitFailure : ExitSuccess;
+    return printDifferences(io,
+                            compareReports(markedReportLines(a.host.model(), cmd.deviceType()),
+                                           markedReportLines(b.host.model(), cmd.deviceType())));
 }
 
 int runReport(const QStringList& args, Io& io) {

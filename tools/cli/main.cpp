@@ -19,7 +19,7 @@ struct Command {
     bool paints; // needs fonts and a paint device: a GUI application without a screen
 };
 
-constexpr std::array<Command, 11> Commands{{
+constexpr std::array<Command, 14> Commands{{
     {"show", "show FILE --type N [--json]", runShow, false},
     {"new", "new --type N -o FILE", runNew, false},
     {"diff", "diff A B --type N", runDiff, false},
@@ -32,6 +32,9 @@ constexpr std::array<Command, 11> Commands{{
     {"report", "report FILE --type N --pdf OUT.pdf", runReport, true},
     {"ports", "ports [--json]", runPorts, false},
     {"support-report", "support-report -o FILE [--type N]", runSupportReport, false},
+    {"history", "history [--type N] [--json]", runHistory, false},
+    {"history", "history export ID -o FILE", runHistory, false},
+    {"history", "history diff ID [FILE|ID] --type N", runHistory, false},
 }};
 
 void printUsage(QTextStream& stream) {
