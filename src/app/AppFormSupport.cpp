@@ -1,12 +1,18 @@
 // The main window's help for support: the serial trace on request and the report file.
 #include "AppForm.h"
 
+#include "history/HistoryStore.h"
 #include "link/LinkSession.h"
 #include "link/SupportReport.h"
 
 #include <QAction>
 
 namespace talvaro {
+namespace {
+
+constexpr int SupportHistoryEntries = 10;
+
+} // namespace
 
 void TAppForm::setComLogging(bool on) {
     m_link->ComPort1().setComLogging(on);
@@ -29,6 +35,7 @@ void TAppForm::saveSupportReport() {
     facts.devicePort = portInUse();
     facts.traceOn = comLogging();
     facts.traceFile = m_link->ComPort1().trace().fileName();
+    facts.historyTimes = m_history->newestTimes(SupportHistoryEntries);
     QString error;
     if (!talvaro::saveSupportReport(path, facts, error))
         m_dialogs.showMessageBox(

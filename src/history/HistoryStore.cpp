@@ -103,6 +103,18 @@ std::optional<HistoryEntry> HistoryStore::add(const HistoryEvent& event, const Q
     return entry;
 }
 
+QStringList HistoryStore::newestTimes(int count) const {
+    QStringList times;
+    for (const HistoryEntry& entry : entries()) {
+        if (times.size() == count)
+            break;
+        times << (entry.time.isValid()
+                      ? entry.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                      : QStringLiteral("(beschädigt)"));
+    }
+    return times;
+}
+
 QList<HistoryEntry> HistoryStore::entries() const {
     QList<HistoryEntry> list;
     const QDir dir(m_root);

@@ -58,6 +58,8 @@ public:
     // Every entry, newest first; damaged ones included.
     QList<HistoryEntry> entries() const;
     std::optional<HistoryEntry> find(const QString& id) const;
+    // Local times of the newest `count` entries, newest first, for the support report.
+    QStringList newestTimes(int count) const;
     // The entry's image, or nothing when it is damaged or gone.
     std::optional<QByteArray> image(const HistoryEntry& entry) const;
     // Removes the entry, and its image once no other entry refers to it.

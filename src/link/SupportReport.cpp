@@ -82,6 +82,14 @@ QString traceSection(const SupportFacts& facts) {
         .arg(facts.traceFile);
 }
 
+// Only the times: what the configurations held stays out of the report.
+QString historySection(const SupportFacts& facts) {
+    if (facts.historyTimes.isEmpty())
+        return QString();
+    return heading(QStringLiteral("Verlauf")) + QStringLiteral("Die letzten Einträge:\n") +
+           facts.historyTimes.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
 } // namespace
 
 QString supportReport(const SupportFacts& facts, const Diagnosis& ports) {
@@ -91,7 +99,7 @@ QString supportReport(const SupportFacts& facts, const Diagnosis& ports) {
            heading(QStringLiteral("System")) + systemSection() +
            heading(QStringLiteral("Serielle Anschlüsse")) + portListText(ports) +
            heading(QStringLiteral("Einstellungen")) + settingsSection() +
-           heading(QStringLiteral("Telefonanlage")) + deviceSection(facts) +
+           heading(QStringLiteral("Telefonanlage")) + deviceSection(facts) + historySection(facts) +
            heading(QStringLiteral("Serielles Protokoll")) + traceSection(facts);
 }
 

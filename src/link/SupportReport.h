@@ -4,10 +4,12 @@
 #include "TraceLog.h"
 
 #include <QString>
+#include <QStringList>
 
 // The plain-text report a user sends to support when the device is not found: the
 // program and system, the ports with their diagnosis, the settings, the last device and
-// the end of the serial trace. Nothing else of the user's files goes in.
+// the end of the serial trace, and when the history was last written. Nothing else of the user's
+// files goes in.
 namespace talvaro {
 
 // What the face that writes the report knows and the machine does not tell.
@@ -17,6 +19,8 @@ struct SupportFacts {
     quint16 devicePort = 0;
     bool traceOn = false;
     QString traceFile = TraceLog::defaultFilePath();
+    // Times of the newest history entries, newest first; empty when there is no history.
+    QStringList historyTimes;
 };
 
 constexpr qint64 SupportTraceBytes = 64 * 1024;

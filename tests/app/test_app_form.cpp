@@ -192,14 +192,26 @@ void TestAppForm::menuHasEveryCommand() {
             entries << (item->isSeparator() ? QStringLiteral("-")
                                             : item->text() + "/" + item->shortcut().toString());
     }
-    QCOMPARE(entries,
-             QStringList({"Konfiguration", "Neu erstellen/Ctrl+N", "Ö&ffnen.../Ctrl+O",
-                          "Konfiguration speichern/", "Konfiguration &auslesen/",
-                          "Werkseinstellungen/", "In Datei speichern.../", "-",
-                          "&Drucken.../Ctrl+P", "Ducker einrichten.../", "-", "&Beenden/", "Extras",
-                          "Neue Firmware.../", "Seriellen Datenverkehr aufzeichnen/", "Verlauf.../",
-                          "Vergleichen mit.../", "Hilfe",
-                          "&Info.../Ctrl+I", "Fehlerbericht speichern.../"}));
+    QCOMPARE(entries, QStringList({"Konfiguration",
+                                   "Neu erstellen/Ctrl+N",
+                                   "Ö&ffnen.../Ctrl+O",
+                                   "Konfiguration speichern/",
+                                   "Konfiguration &auslesen/",
+                                   "Werkseinstellungen/",
+                                   "In Datei speichern.../",
+                                   "-",
+                                   "&Drucken.../Ctrl+P",
+                                   "Ducker einrichten.../",
+                                   "-",
+                                   "&Beenden/",
+                                   "Extras",
+                                   "Neue Firmware.../",
+                                   "Seriellen Datenverkehr aufzeichnen/",
+                                   "Verlauf.../",
+                                   "Vergleichen mit.../",
+                                   "Hilfe",
+                                   "&Info.../Ctrl+I",
+                                   "Fehlerbericht speichern.../"}));
 
     dialogs.expect("AboutBox", DialogResult::Ok);
     form.findChild<QAction*>("HelpAbout1")->trigger();

@@ -65,6 +65,10 @@ void TestHistoryStore::entriesComeNewestFirstWithTheirImages() {
     // The image is a plain .tkx file, as "In Datei speichern..." writes it.
     QCOMPARE(QFileInfo(root() + "/" + entries[0].imageFile).suffix(), QStringLiteral("tkx"));
     QCOMPARE(store.find(entries[1].id)->event.action, ActionRead);
+    // The support report takes the times alone, newest first.
+    QCOMPARE(store.newestTimes(1),
+             QStringList{entries[0].time.toLocalTime().toString("yyyy-MM-dd HH:mm:ss")});
+    QCOMPARE(store.newestTimes(5).size(), 2);
 }
 
 void TestHistoryStore::anUnchangedImageIsNotStoredAgain() {

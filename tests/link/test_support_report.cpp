@@ -69,11 +69,12 @@ void TestSupportReport::holdsEachSectionAndNothingElse() {
     facts.devicePort = 3;
     facts.traceOn = true;
     facts.traceFile = trace;
+    facts.historyTimes = {"2026-12-09 10:02:00", "2026-12-08 17:45:12"};
     const QString report = supportReport(facts, oneHeldPort());
 
     for (const char* section :
          {"== Programm ==", "== System ==", "== Serielle Anschlüsse ==", "== Einstellungen ==",
-          "== Telefonanlage ==", "== Serielles Protokoll =="})
+          "== Telefonanlage ==", "== Verlauf ==", "== Serielles Protokoll =="})
         QVERIFY2(report.contains(QString::fromUtf8(section)), section);
     QVERIFY(report.contains("talvaro " + QString(TALVARO_VERSION_CHECK)));
     QVERIFY(report.contains("Qt " + QString::fromLatin1(qVersion())));
@@ -81,6 +82,7 @@ void TestSupportReport::holdsEachSectionAndNothingElse() {
     QVERIFY(report.contains("ist belegt von minicom (PID 1234)"));
     QVERIFY(report.contains("WorkDir = /daten/anlagen/\nCOM = 3\nComLogging = 1\n"));
     QVERIFY(report.contains("Quenta 26 - Firmware 2.07 an COM3\n"));
+    QVERIFY(report.contains("Die letzten Einträge:\n2026-12-09 10:02:00\n2026-12-08 17:45:12\n"));
     QVERIFY(report.endsWith("ENDE der Aufzeichnung\n"));
 
     QVERIFY(!report.contains("Geheimnis"));
@@ -106,6 +108,7 @@ void TestSupportReport::tellsHowToSwitchTheTraceOn() {
     QVERIFY(!report.contains("ALTE"));
     QVERIFY(report.contains("COM = (nicht gesetzt)"));
     QVERIFY(report.contains("In dieser Sitzung wurde keine Telefonanlage gefunden."));
+    QVERIFY(!report.contains("== Verlauf =="));
 }
 
 void TestSupportReport::saveWritesTheFileOrSaysWhyNot() {

@@ -1,6 +1,7 @@
 // The serial ports as the program sees them, and the report for support.
 #include "Commands.h"
 #include "headless/DeviceSession.h"
+#include "history/HistoryStore.h"
 #include "link/PortListing.h"
 #include "link/SupportReport.h"
 
@@ -81,6 +82,8 @@ int runPorts(const QStringList& args, Io& io) {
     return ExitSuccess;
 }
 
+constexpr int SupportHistoryEntries = 10;
+
 int runSupportReport(const QStringList& args, Io& io) {
     CommandLine cmd(QStringLiteral("support-report"),
                     QStringLiteral("Schreibt einen Fehlerbericht für den Support: Programm, "
@@ -107,6 +110,8 @@ int runSupportReport(const QStringList& args, Io& io) {
     }
     // Each command traces only on request; a trace recorded earlier goes in.
     facts.traceOn = QFileInfo::exists(facts.traceFile);
+    facts.historyTimes =
+        HistoryStore(HistoryStore::defaultRoot()).newestTimes(SupportHistoryEntries);
     QString error;
     const QString path = cmd.value(QStringLiteral("o"));
     if (!saveSupportReport(path, facts, error)) {
