@@ -150,7 +150,8 @@ QByteArray SimDevice::writeChecksum(char byte) {
         return QByteArray(1, Nak);
     const QByteArray reply = acknowledge();
     if (reply.at(0) == Ack) {
-        m_image.replace(m_writeAddress, m_incoming.size(), m_incoming);
+        if (!m_faults.keepsOldImage)
+            m_image.replace(m_writeAddress, m_incoming.size(), m_incoming);
         ++m_writesCompleted;
     }
     return reply;

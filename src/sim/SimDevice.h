@@ -10,14 +10,15 @@ namespace talvaro::sim {
 
 // Faults the simulated device can show.
 struct SimFaults {
-    bool silent = false;      // answers nothing at all
-    QByteArray identity;      // answered to "T\r" instead of the type's own identity
-    bool noName = false;      // does not know "C\r"
-    bool noVersion = false;   // does not answer "V\r"
-    bool badChecksum = false; // read answers carry a checksum off by one
-    int refuseWriteStep = -1; // refuses one step of a write: 0 the command, 1..N an image
-                              // byte, N + 1 the checksum
-    int garbageReply = -1;    // sends `garbage` instead of its answer number n (from 0)
+    bool silent = false;        // answers nothing at all
+    QByteArray identity;        // answered to "T\r" instead of the type's own identity
+    bool noName = false;        // does not know "C\r"
+    bool noVersion = false;     // does not answer "V\r"
+    bool badChecksum = false;   // read answers carry a checksum off by one
+    int refuseWriteStep = -1;   // refuses one step of a write: 0 the command, 1..N an image
+                                // byte, N + 1 the checksum
+    bool keepsOldImage = false; // acknowledges a whole write but keeps the image it had
+    int garbageReply = -1;      // sends `garbage` instead of its answer number n (from 0)
     QByteArray garbage;
 };
 
