@@ -2,6 +2,7 @@
 // factory reset and the port list, each through the real serial port.
 #include "CliRunner.h"
 #include "SimulatedPorts.h"
+#include "history/HistoryStore.h"
 #include "sim/LoaderHandler.h"
 
 #include <QRegularExpression>
@@ -214,6 +215,8 @@ void TestCliDevice::firmwareInstallFindsTheDeviceAgain() {
         devices.at(1).withDevice([](sim::SimDevice& d) { return sim::installFirmwareLoader(d); });
     devices.start();
     const QString firmware = makeFirmware(6, "six.efw");
+    const HistoryStore history(HistoryStore::defaultRoot());
+    const qsizetype kept = history.entries().size();
     // Identified as a sibling first: the firmware of the device's own type fits.
     const CliResult result =
         runCli({"firmware", "install", firmware, "--type", "5"}, devices.portList(), 60000);
@@ -227,8 +230,14 @@ void TestCliDevice::firmwareInstallFindsTheDeviceAgain() {
     QCOMPARE(result.err.count(QRegularExpression("^Firmware: (25|50|75|100) %$",
                                                  QRegularExpression::MultilineOption)),
              4);
-    // Found and read again after the restart.
+    // Found and read again after the restart; both reads are kept in the history.
     QCOMPARE(result.out, QStringLiteral("TK Quenta 26 - Firmware 2.04\n"));
+    const QList<HistoryEntry> entries = history.entries();
+    QCOMPARE(entries.size(), kept + 2);
+    for (const HistoryEntry& entry : entries.mid(0, 2)) {
+        QCOMPARE(entry.event.action, ActionRead);
+        QCOMPARE(entry.event.type, DeviceType(6));
+    }
     const QByteArray commands =
         devices.at(1).withDevice([](sim::SimDevice& d) { return d.commandsReceived(); });
     QVERIFY(commands.endsWith("T\rC\rV\rR0000,4c\r"));

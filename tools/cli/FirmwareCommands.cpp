@@ -4,6 +4,7 @@
 #include "firmware/FirmwareUpdate.h"
 #include "firmware/SessionFirmwareHost.h"
 #include "headless/DeviceSession.h"
+#include "history/HistoryRecorder.h"
 #include "model/FileErrors.h"
 
 #include <QCoreApplication>
@@ -101,6 +102,10 @@ int runInstall(const QStringList& args, Io& io) {
     TerminalDialogs dialogs(io.err);
     HeadlessHost host(dialogs);
     host.setDeviceType(cmd.deviceType());
+    // The reads before and after the update are kept, as the window keeps them.
+    HistoryStore history(HistoryStore::defaultRoot());
+    HistoryRecorder recorder(history, dialogs);
+    host.setHistory(&recorder);
     const QString port = cmd.value(QStringLiteral("port"));
     const quint16 portNumber = port.isEmpty() ? 0 : restrictSearchTo(port);
     if (!port.isEmpty() && portNumber == 0) {
