@@ -16,10 +16,15 @@ CommandLine::CommandLine(const QString& words, const QString& description,
 }
 
 void CommandLine::addTypeOption() {
-    m_needsType = true;
+    m_typeOption = TypeOption::Required;
     m_parser.addOption({QStringLiteral("type"),
                         QStringLiteral("Gerätetyp 0 bis 7, wie ihn das Programm bearbeitet."),
                         QStringLiteral("N")});
+}
+
+void CommandLine::addOptionalTypeOption(const QString& description) {
+    m_typeOption = TypeOption::Optional;
+    m_parser.addOption({QStringLiteral("type"), description, QStringLiteral("N")});
 }
 
 void CommandLine::addPortOption() {
@@ -51,11 +56,15 @@ std::optional<int> CommandLine::parse(const QStringList& args, Io& io) {
                           QStringLiteral("erwartet: %1").arg(m_arguments.join(QLatin1Char(' '))));
     if (m_needsOutput && m_parser.value(QStringLiteral("o")).isEmpty())
         return usageError(io, m_words, QStringLiteral("-o FILE fehlt"));
-    if (m_needsType) {
+    const bool typeRequired = m_typeOption == TypeOption::Required;
+    if (typeRequired || (m_typeOption == TypeOption::Optional && isSet(QStringLiteral("type")))) {
         bool ok = false;
         m_type = m_parser.value(QStringLiteral("type")).toUInt(&ok);
         if (!ok || !isDefinedDeviceType(m_type))
-            return usageError(io, m_words, QStringLiteral("--type N mit N von 0 bis 7 fehlt"));
+            return usageError(io, m_words,
+                              typeRequired ? QStringLiteral("--type N mit N von 0 bis 7 fehlt")
+                                           : QStringLiteral("--type N mit N von 0 bis 7"));
+        m_typeGiven = true;
     }
     return std::nullopt;
 }

@@ -25,7 +25,9 @@ public:
     CommandLine(const QString& words, const QString& description, const QStringList& arguments);
 
     void addOption(const QCommandLineOption& option) { m_parser.addOption(option); }
-    void addTypeOption();   // --type N, required
+    void addTypeOption(); // --type N, required
+    // --type N, optional; `description` says what it does to the command.
+    void addOptionalTypeOption(const QString& description);
     void addPortOption();   // --port P
     void addOutputOption(); // -o FILE, required
 
@@ -37,6 +39,10 @@ public:
     bool isSet(const QString& name) const { return m_parser.isSet(name); }
     QString value(const QString& name) const { return m_parser.value(name); }
     DeviceType deviceType() const { return m_type; }
+    // The type given with an optional --type, nothing without it.
+    std::optional<DeviceType> givenType() const {
+        return m_typeGiven ? std::optional(m_type) : std::nullopt;
+    }
 
     QString helpText() const;
 
@@ -44,7 +50,9 @@ private:
     QString m_words;
     QStringList m_arguments;
     QCommandLineParser m_parser;
-    bool m_needsType = false;
+    enum class TypeOption { None, Required, Optional };
+    TypeOption m_typeOption = TypeOption::None;
+    bool m_typeGiven = false;
     bool m_needsOutput = false;
     DeviceType m_type = DefaultDeviceType;
 };

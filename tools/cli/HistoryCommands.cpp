@@ -33,19 +33,14 @@ QJsonObject entryJson(const HistoryEntry& entry) {
 int runList(const QStringList& args, Io& io) {
     CommandLine cmd(QStringLiteral("history"),
                     QStringLiteral("Zeigt den Konfigurationsverlauf, das Neueste zuerst."), {});
-    cmd.addOption({QStringLiteral("type"), QStringLiteral("Nur Einträge dieses Gerätetyps."),
-                   QStringLiteral("N")});
+    cmd.addOptionalTypeOption(QStringLiteral("Nur Einträge dieses Gerätetyps."));
     cmd.addOption({QStringLiteral("json"), QStringLiteral("Als JSON.")});
     if (const auto status = cmd.parse(args, io))
         return *status;
-    bool typeGiven = false;
-    const DeviceType type = cmd.value(QStringLiteral("type")).toUInt(&typeGiven);
-    if (cmd.isSet(QStringLiteral("type")) && (!typeGiven || !isDefinedDeviceType(type)))
-        return usageError(io, QStringLiteral("history"),
-                          QStringLiteral("--type N mit N von 0 bis 7"));
+    const std::optional<DeviceType> type = cmd.givenType();
     QJsonArray json;
     for (const HistoryEntry& entry : HistoryStore(HistoryStore::defaultRoot()).entries()) {
-        if (typeGiven && (entry.damaged() || entry.event.type != type))
+        if (type && (entry.damaged() || entry.event.type != *type))
             continue;
         if (cmd.isSet(QStringLiteral("json"))) {
             json.append(entryJson(entry));

@@ -91,23 +91,16 @@ int runSupportReport(const QStringList& args, Io& io) {
                                    "seriellen Protokolls."),
                     {});
     cmd.addOutputOption();
-    cmd.addOption({QStringLiteral("type"),
-                   QStringLiteral("Vorher die Telefonanlage suchen, als wäre dieser Gerätetyp "
-                                  "geöffnet, damit der Bericht sie nennt."),
-                   QStringLiteral("N")});
+    cmd.addOptionalTypeOption(
+        QStringLiteral("Vorher die Telefonanlage suchen, als wäre dieser Gerätetyp geöffnet, "
+                       "damit der Bericht sie nennt."));
     if (const auto status = cmd.parse(args, io))
         return *status;
     SupportFacts facts;
     facts.program = QStringLiteral("talvaro-cli");
-    if (cmd.isSet(QStringLiteral("type"))) {
-        bool ok = false;
-        const DeviceType type = cmd.value(QStringLiteral("type")).toUInt(&ok);
-        if (!ok || !isDefinedDeviceType(type))
-            return usageError(io, QStringLiteral("support-report"),
-                              QStringLiteral("--type N mit N von 0 bis 7"));
-        // Found or not, the report is written: without a device it matters most.
-        identifyDevice(type, io, facts);
-    }
+    // Found or not, the report is written: without a device it matters most.
+    if (const std::optional<DeviceType> type = cmd.givenType())
+        identifyDevice(*type, io, facts);
     // Each command traces only on request; a trace recorded earlier goes in.
     facts.traceOn = QFileInfo::exists(facts.traceFile);
     facts.historyTimes =
