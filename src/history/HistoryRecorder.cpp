@@ -5,8 +5,6 @@
 namespace talvaro {
 namespace {
 
-const QString FirmwareSeparator = QStringLiteral(" - Firmware ");
-
 QString actionText(TransferKind kind) {
     switch (kind) {
     case TransferKind::Read:

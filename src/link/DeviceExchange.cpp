@@ -128,11 +128,10 @@ void DeviceExchange::nameReceived(const QString& text) {
 }
 
 void DeviceExchange::versionReceived(const QString& text) {
-    const QString firmware = QStringLiteral(" - Firmware ");
     // Any bytes up to the packet limit: the status bar shows them cut, each part alone.
-    m_host.setStatusText(StatusPanel::Device,
-                         shownDeviceText(m_record.deviceText) + firmware + shownDeviceText(text));
-    m_record.deviceText += firmware + text;
+    m_host.setStatusText(StatusPanel::Device, shownDeviceText(m_record.deviceText) +
+                                                  FirmwareSeparator + shownDeviceText(text));
+    m_record.deviceText += FirmwareSeparator + text;
     deviceFoundOn(m_link.portNumber());
     m_host.setStatusText(StatusPanel::Port, QStringLiteral("Verwendeter COM-Port: COM") +
                                                 QString::number(m_record.portInUse));

@@ -17,7 +17,7 @@ enum class TransferKind { Read, Programmed, FactoryReset, Backup };
 struct TransferredImage {
     TransferKind kind;
     DeviceType type;
-    QString deviceText; // as the status bar shows it
+    QString deviceText; // as the device answered it: name, FirmwareSeparator, version
     quint16 port;
     QByteArray image;
 };
@@ -51,8 +51,7 @@ public:
     virtual void stopFirmwareStartTimer() = 0;
 
     // The configuration history; a host without one keeps nothing and never asks for
-    // a backup.
-    // The search has identified a device.
+    // a backup. First: the search has identified a device.
     virtual void deviceIdentified() {}
     // Whether the device must be read and kept before it is written.
     virtual bool needsBackupBeforeWriting() { return false; }

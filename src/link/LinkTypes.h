@@ -26,6 +26,9 @@ enum class ExchangeState {
     AwaitLoaderReady = 9,
 };
 
+// Between the device's name and its firmware version in the device text.
+inline const QString FirmwareSeparator = QStringLiteral(" - Firmware ");
+
 // What the exchange does once the device has told its name and version.
 enum class ExchangeOperation { Read = 1, Program = 2 };
 
