@@ -79,7 +79,8 @@ std::optional<HistoryEntry> HistoryStore::add(const HistoryEvent& event, const Q
     entry.id = uniqueName();
     entry.time = QDateTime::currentDateTimeUtc();
     entry.event = event;
-    for (const HistoryEntry& previous : entries()) {
+    QList<HistoryEntry> all = entries();
+    for (const HistoryEntry& previous : all) {
         if (previous.damaged() || previous.event.deviceText != event.deviceText ||
             previous.event.type != event.type)
             continue;
@@ -99,7 +100,8 @@ std::optional<HistoryEntry> HistoryStore::add(const HistoryEvent& event, const Q
             QFile::remove(path(entry.imageFile));
         return std::nullopt;
     }
-    prune(event.deviceText);
+    all.prepend(entry); // the newest name
+    pruneFrom(all, event.deviceText);
     return entry;
 }
 
@@ -180,6 +182,10 @@ bool HistoryStore::imageStillUsed(const QString& imageFile,
 
 bool HistoryStore::remove(const QString& id) {
     QList<HistoryEntry> all = entries();
+    return removeFrom(all, id);
+}
+
+bool HistoryStore::removeFrom(QList<HistoryEntry>& all, const QString& id) {
     const auto it =
         std::find_if(all.begin(), all.end(), [&](const HistoryEntry& e) { return e.id == id; });
     if (it == all.end())
@@ -200,8 +206,13 @@ bool HistoryStore::remove(const QString& id) {
 }
 
 void HistoryStore::prune(const QString& deviceText) {
+    QList<HistoryEntry> all = entries();
+    pruneFrom(all, deviceText);
+}
+
+void HistoryStore::pruneFrom(QList<HistoryEntry>& all, const QString& deviceText) {
     QList<HistoryEntry> mine;
-    for (const HistoryEntry& entry : entries())
+    for (const HistoryEntry& entry : all)
         if (!entry.damaged() && entry.event.deviceText == deviceText)
             mine << entry;
     if (mine.size() <= KeptPerDevice)
@@ -212,7 +223,7 @@ void HistoryStore::prune(const QString& deviceText) {
     const QString keep = newestBackup == mine.end() ? QString() : newestBackup->id;
     for (qsizetype i = KeptPerDevice; i < mine.size(); ++i)
         if (mine[i].id != keep)
-            remove(mine[i].id);
+            removeFrom(all, mine[i].id);
 }
 
 } // namespace talvaro

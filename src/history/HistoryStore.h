@@ -72,6 +72,9 @@ private:
     QString path(const QString& name) const { return m_root + QLatin1Char('/') + name; }
     QString uniqueName() const;
     bool imageStillUsed(const QString& imageFile, const QList<HistoryEntry>& entries) const;
+    // As remove and prune, on the list already read; `all` is kept up to date.
+    bool removeFrom(QList<HistoryEntry>& all, const QString& id);
+    void pruneFrom(QList<HistoryEntry>& all, const QString& deviceText);
 
     QString m_root;
 };
