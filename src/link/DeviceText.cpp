@@ -3,13 +3,9 @@
 namespace talvaro {
 
 QString shownDeviceText(const QString& text) {
-    QString shown;
-    for (const QChar c : text)
-        if (c.isPrint())
-            shown += c;
-    if (shown.size() > ShownDeviceTextLength)
-        shown = shown.left(ShownDeviceTextLength - 1) + QChar(0x2026);
-    return shown;
+    if (text.size() <= ShownDeviceTextLength)
+        return text;
+    return text.left(ShownDeviceTextLength - 1) + QChar(0x2026);
 }
 
 } // namespace talvaro

@@ -8,8 +8,9 @@ namespace talvaro {
 // the command line show.
 inline constexpr qsizetype ShownDeviceTextLength = 40;
 
-// A device answer as it is shown: printable characters only, cut with "…" when longer
-// than ShownDeviceTextLength. The exchange keeps the answer whole.
+// A device answer as it is shown, cut with "…" when longer than ShownDeviceTextLength.
+// Answers hold printable ASCII only (DeviceExchange::answerText); the exchange keeps
+// them whole.
 QString shownDeviceText(const QString& text);
 
 } // namespace talvaro
