@@ -1,5 +1,7 @@
 #include "HistoryStore.h"
 
+#include "model/FileErrors.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -23,9 +25,9 @@ bool writeAtomically(const QString& path, const QByteArray& bytes, QString* erro
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() &&
         file.commit())
         return true;
-    if (error)
-        *error = file.errorString();
     file.cancelWriting();
+    if (error)
+        *error = openErrorText(path, QIODevice::WriteOnly);
     return false;
 }
 

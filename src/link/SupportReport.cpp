@@ -1,6 +1,7 @@
 #include "SupportReport.h"
 
 #include "PortListing.h"
+#include "model/FileErrors.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -107,7 +108,7 @@ bool saveSupportReport(const QString& path, const SupportFacts& facts, QString& 
     const QByteArray text = supportReport(facts, PortDiagnosis().run(assignedComPorts())).toUtf8();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        error = file.errorString();
+        error = openErrorText(path, QIODevice::WriteOnly);
         return false;
     }
     return true;

@@ -108,7 +108,7 @@ int runSupportReport(const QStringList& args, Io& io) {
     QString error;
     const QString path = cmd.value(QStringLiteral("o"));
     if (!saveSupportReport(path, facts, error)) {
-        io.err << "talvaro-cli support-report: " << path << ": " << error << Qt::endl;
+        io.err << "talvaro-cli support-report: " << error << Qt::endl;
         return ExitFailure;
     }
     return ExitSuccess;
