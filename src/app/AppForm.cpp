@@ -167,11 +167,11 @@ void TAppForm::createActions() {
     make(SupportReport1, "SupportReport1", QStringLiteral("Fehlerbericht speichern..."));
 
     connect(FileNew1, &QAction::triggered, this, [this] {
-        if (askToSave(QStringLiteral("Wollen Sie die Daten jetzt speichern?")))
+        if (askToSave())
             newConfiguration();
     });
     connect(FileOpen1, &QAction::triggered, this, [this] {
-        if (askToSave(QStringLiteral("Wollen Sie die Daten jetzt speichern?")))
+        if (askToSave())
             openConfiguration();
     });
     connect(FileSaveAs1, &QAction::triggered, this, &TAppForm::saveConfigurationAs);
@@ -179,7 +179,7 @@ void TAppForm::createActions() {
     connect(Print1, &QAction::triggered, this, &TAppForm::Print1Execute);
     // Reading replaces the editor's data, so unsaved edits are offered for saving first.
     connect(Download, &QAction::triggered, this, [this] {
-        if (askToSave(QStringLiteral("Wollen Sie die Daten jetzt speichern?")))
+        if (askToSave())
             m_link->commands().UpDownloadExecute(ExchangeOperation::Read);
     });
     connect(Upload, &QAction::triggered, this,

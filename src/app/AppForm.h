@@ -50,7 +50,8 @@ public:
 
     // Configuration files. The save commands answer 0 when saved or nothing is to be done
     // and -1 when the pending command must stop.
-    bool askToSave(const QString& question);
+    static const QString SaveNowQuestion;
+    bool askToSave(const QString& question = SaveNowQuestion);
     void newConfiguration() override;
     void openConfiguration();
     int saveConfiguration();

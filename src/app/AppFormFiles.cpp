@@ -5,6 +5,8 @@
 
 namespace talvaro {
 
+const QString TAppForm::SaveNowQuestion = QStringLiteral("Wollen Sie die Daten jetzt speichern?");
+
 bool TAppForm::askToSave(const QString& question) {
     if (!m_document.isModified())
         return true;

@@ -74,7 +74,7 @@ void TAppForm::VerlaufExecute() {
 }
 
 void TAppForm::loadFromHistory(const QString& id) {
-    if (!askToSave(QStringLiteral("Wollen Sie die Daten jetzt speichern?")))
+    if (!askToSave())
         return;
     const std::optional<HistoryEntry> entry = m_history->find(id);
     const std::optional<QByteArray> image = entry ? m_history->image(*entry) : std::nullopt;
