@@ -10,8 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fcntl.h>
-#include <stdlib.h>
+#include <pty.h>
+#include <unistd.h>
 
 using namespace talvaro;
 
@@ -21,32 +21,30 @@ const QString NoPortLine =
     QStringLiteral("Kein serieller Anschluss gefunden. Ist der USB-Adapter eingesteckt?");
 
 // A pseudo-terminal whose slave side only a child process ("sleep") holds open.
-class HeldPty {
-public:
+struct HeldPty {
     HeldPty() {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
+        char name[128] = {};
+        int slave = -1;
+        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
             return;
-        path = QString::fromLocal8Bit(::ptsname(m_master));
-        m_holder.start("sh", {"-c", "exec sleep 60 < " + path});
+        ::close(slave);
+        path = QString::fromLocal8Bit(name);
+        holder.start("sh", {"-c", "exec sleep 60 < " + path});
     }
     ~HeldPty() {
-        m_holder.kill();
-        m_holder.waitForFinished();
-        if (m_master >= 0)
-            ::close(m_master);
+        holder.kill();
+        holder.waitForFinished();
+        ::close(master);
     }
-    qint64 pid() const { return m_holder.processId(); }
+    qint64 pid() const { return holder.processId(); }
     // The child has the slave on its standard input.
     bool held() const {
         return QFile::symLinkTarget(QStringLiteral("/proc/%1/fd/0").arg(pid())) == path;
     }
 
+    int master = -1;
     QString path;
-
-private:
-    int m_master = -1;
-    QProcess m_holder;
+    QProcess holder;
 };
 
 } // namespace
@@ -58,8 +56,7 @@ private slots:
     void portsNameTheProgramHoldingThePort();
     void noPortAtAll();
     void supportReportHoldsItsSections();
-    void supportReportNamesTheDeviceItFinds();
-    void traceOnRequestGoesToTheDataFolder();
+    void traceAndReportOfAFoundDevice();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -139,22 +136,7 @@ void TestCliPorts::supportReportHoldsItsSections() {
     QVERIFY(refused.err.contains("no/such/dir"));
 }
 
-void TestCliPorts::supportReportNamesTheDeviceItFinds() {
-    SimulatedPorts devices{6};
-    devices.start();
-    const QString file = m_dir->filePath("bericht.txt");
-    const CliResult result =
-        runCli({"support-report", "--type", "6", "-o", file}, devices.portList());
-    QCOMPARE(result.status, 0);
-    const QString report = QString::fromUtf8(fileBytes(file));
-    QVERIFY2(report.contains(QRegularExpression("Quenta 26 - Firmware \\S+ an COM1\\n")),
-             qPrintable(report));
-
-    const CliResult wrong = runCli({"support-report", "--type", "9", "-o", file}, "");
-    QCOMPARE(wrong.status, 2);
-}
-
-void TestCliPorts::traceOnRequestGoesToTheDataFolder() {
+void TestCliPorts::traceAndReportOfAFoundDevice() {
     SimulatedPorts devices{6};
     devices.start();
     const CliResult result = runCli(
@@ -166,6 +148,15 @@ void TestCliPorts::traceOnRequestGoesToTheDataFolder() {
     QVERIFY2(traffic.contains("COM1 geöffnet (" + devices.paths[0] + ")"), qPrintable(traffic));
     QVERIFY(traffic.contains("PC -> Anlage 54 0D"));
     QVERIFY(traffic.contains("Anlage -> PC"));
+
+    // The report searches the device first and names it.
+    const QString file = m_dir->filePath("bericht.txt");
+    QCOMPARE(runCli({"support-report", "--type", "6", "-o", file}, devices.portList()).status, 0);
+    const QString report = QString::fromUtf8(fileBytes(file));
+    QVERIFY2(report.contains(QRegularExpression("Quenta 26 - Firmware \\S+ an COM1\\n")),
+             qPrintable(report));
+
+    QCOMPARE(runCli({"support-report", "--type", "9", "-o", file}, "").status, 2);
 }
 
 QTEST_GUILESS_MAIN(TestCliPorts)

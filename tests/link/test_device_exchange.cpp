@@ -48,39 +48,24 @@ class TestDeviceExchange : public QObject {
         // Drives the exchange into `state` the way the program does, then forgets the
         // traffic on the way. False when the state was not reached.
         bool reach(ExchangeState state) {
-            const int imageLength = int(host.doc.imageLength);
-            switch (state) {
-            case ExchangeState::Idle:
-                break;
-            case ExchangeState::Identify:
+            using S = ExchangeState;
+            if (state == S::Identify || state == S::AwaitVersion)
                 identifying();
-                break;
-            case ExchangeState::AwaitName:
-            case ExchangeState::AwaitVersion:
-                identifying();
-                exchange.DataPacket1Packet(host.doc.deviceType() == 5 ? "Mirello 16\r\n"
-                                                                      : "Quenta 26\r\n");
-                if (state == ExchangeState::AwaitVersion)
-                    exchange.DataPacket1Packet("Name\r\n");
-                break;
-            case ExchangeState::ReadImage:
-                exchange.beginRead();
-                break;
-            case ExchangeState::AwaitWriteAck:
-            case ExchangeState::WriteImage:
-            case ExchangeState::AwaitChecksumAck:
-                exchange.beginWrite();
-                if (state != ExchangeState::AwaitWriteAck)
-                    acks(state == ExchangeState::WriteImage ? 1 : imageLength + 1);
-                break;
-            case ExchangeState::AwaitLoaderPrompt:
-            case ExchangeState::AwaitLoaderReady:
-                exchange.beginLoaderHandshake();
-                if (state == ExchangeState::AwaitLoaderReady)
-                    exchange.DataPacket1Packet(
-                        QByteArray(1, deviceProfile(host.doc.deviceType()).loaderTypeByte));
-                break;
+            if (state == S::AwaitVersion) {
+                exchange.DataPacket1Packet(line("Mirello 16"));
+                exchange.DataPacket1Packet(line("Name"));
             }
+            if (state == S::ReadImage)
+                exchange.beginRead();
+            if (state >= S::AwaitWriteAck && state <= S::AwaitChecksumAck)
+                exchange.beginWrite();
+            if (state == S::WriteImage || state == S::AwaitChecksumAck)
+                acks(state == S::WriteImage ? 1 : int(host.doc.imageLength) + 1);
+            if (state >= S::AwaitLoaderPrompt)
+                exchange.beginLoaderHandshake();
+            if (state == S::AwaitLoaderReady)
+                exchange.DataPacket1Packet(
+                    QByteArray(1, deviceProfile(host.doc.deviceType()).loaderTypeByte));
             forget();
             return exchange.record().state == state;
         }
@@ -115,8 +100,6 @@ private slots:
     void loaderIgnoresOtherBytes();
     void packetWhileIdleIsIgnored();
     void closingTransferWindowStopsExchange();
-    void everyEndingLeavesIdle_data();
-    void everyEndingLeavesIdle();
     void immediateTakesOnlyImageByteAcks_data();
     void immediateTakesOnlyImageByteAcks();
 };
@@ -266,6 +249,7 @@ void TestDeviceExchange::readImage() {
         QCOMPARE(rig.dialogs.shown.last().lines,
                  (QStringList{"Fehler!", "Fehler beim Auslesen der Telefonanlage."}));
     }
+    QCOMPARE(rig.exchange.record().state, ExchangeState::Idle);
 }
 
 void TestDeviceExchange::programSendsEveryByteThenChecksum() {
@@ -290,6 +274,7 @@ void TestDeviceExchange::programSendsEveryByteThenChecksum() {
     QCOMPARE(rig.dialogs.shown.last().lines,
              (QStringList{"", "Das Programmieren der Konfiguration war erfolgreich."}));
     QCOMPARE(rig.link.written.size(), 61);
+    QCOMPARE(rig.exchange.record().state, ExchangeState::Idle);
 }
 
 void TestDeviceExchange::refusalEndsWriteAtThatByte_data() {
@@ -313,6 +298,7 @@ void TestDeviceExchange::refusalEndsWriteAtThatByte() {
              (QStringList{"Fehler!", "Fehler beim Programmieren der Telefonanlage."}));
     QCOMPARE(rig.link.written, sent); // nothing after the refusal
     QVERIFY(!rig.link.armed());
+    QCOMPARE(rig.exchange.record().state, ExchangeState::Idle);
 }
 
 void TestDeviceExchange::timeouts_data() {
@@ -373,6 +359,7 @@ void TestDeviceExchange::loaderHandshake() {
     QCOMPARE(rig.host.calls, QStringList{"stopFirmwareStartTimer"});
     QCOMPARE(rig.link.posted, QList<QEvent::Type>{MsgLoaderReady});
     QCOMPARE(rig.link.log, QStringList{"post 1025"}); // stays disarmed
+    QCOMPARE(rig.exchange.record().state, ExchangeState::Idle);
 }
 
 void TestDeviceExchange::loaderIgnoresOtherBytes_data() {
@@ -416,44 +403,6 @@ void TestDeviceExchange::closingTransferWindowStopsExchange() {
     QCOMPARE(rig.link.log, QStringList{"disarm"});
 }
 
-void TestDeviceExchange::everyEndingLeavesIdle_data() {
-    QTest::addColumn<int>("from");
-    QTest::addColumn<QByteArray>("packet"); // empty: the time-out
-    QTest::addColumn<QString>("dialog");    // empty: none
-
-    const QByteArray image = sim::SimDevice::patternImage(76);
-    const auto read = int(ExchangeState::ReadImage);
-    const auto write = int(ExchangeState::WriteImage);
-    QTest::newRow("read ok") << read << withSum(image) << "ErgebnisDialog";
-    QTest::newRow("read checksum error") << read << withSum(image, 1) << "ErrorDialog";
-    QTest::newRow("program ok") << int(ExchangeState::AwaitChecksumAck) << QByteArray(1, Ack)
-                                << "ProgErgebnisDialog";
-    QTest::newRow("program refused") << write << QByteArray("\x15") << "ErrorDialog";
-    QTest::newRow("time-out") << write << QByteArray() << "ErrorDialog";
-    QTest::newRow("not recognised")
-        << int(ExchangeState::Identify) << line("Mirello 14") << QString();
-    QTest::newRow("no identity") << int(ExchangeState::Identify) << QByteArray() << QString();
-    QTest::newRow("loader ready") << int(ExchangeState::AwaitLoaderReady) << QByteArray("L")
-                                  << QString();
-}
-
-void TestDeviceExchange::everyEndingLeavesIdle() {
-    QFETCH(int, from);
-    QFETCH(QByteArray, packet);
-    QFETCH(QString, dialog);
-    Rig rig(5);
-    QVERIFY(rig.reach(static_cast<ExchangeState>(from)));
-    if (!dialog.isEmpty())
-        rig.dialogs.expect(dialog, DialogResult::Ok);
-    if (packet.isEmpty())
-        rig.exchange.DataPacket1Timeout();
-    else
-        rig.exchange.DataPacket1Packet(packet);
-    QVERIFY(rig.dialogs.allAnswered());
-    QCOMPARE(rig.dialogs.shown.size(), dialog.isEmpty() ? 0 : 1);
-    QCOMPARE(rig.exchange.record().state, ExchangeState::Idle);
-}
-
 void TestDeviceExchange::immediateTakesOnlyImageByteAcks_data() {
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("acksBefore");
@@ -486,12 +435,9 @@ void TestDeviceExchange::immediateTakesOnlyImageByteAcks() {
     QCOMPARE(taken, after >= 0);
     QCOMPARE(rig.exchange.record().state, static_cast<ExchangeState>(taken ? after : from));
     QVERIFY(rig.dialogs.shown.isEmpty());
-    if (!taken)
-        QVERIFY(rig.link.written.isEmpty());
-    else if (after == from)
-        QCOMPARE(rig.link.written, working.mid(acksBefore + 1, 1));
-    else
-        QCOMPARE(rig.link.written, QByteArray(1, char(rig.host.buffers.checksum)));
+    const QByteArray next = after == from ? working.mid(acksBefore + 1, 1)
+                                          : QByteArray(1, char(rig.host.buffers.checksum));
+    QCOMPARE(rig.link.written, taken ? next : QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestDeviceExchange)

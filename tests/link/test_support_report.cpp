@@ -20,15 +20,12 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 // One port held by another program: the port section's content.
 Diagnosis oneHeldPort() {
-    PortState state;
-    state.port = {1, QStringLiteral("/dev/ttyUSB0")};
     PortFinding held;
     held.cause = PortFinding::Cause::HeldBy;
     held.number = 1;
-    held.path = state.port.path;
-    held.holder = {1234, QStringLiteral("minicom")};
-    state.findings << held;
-    return {{state}, {}};
+    held.path = "/dev/ttyUSB0";
+    held.holder = {1234, "minicom"};
+    return {{PortState{{1, "/dev/ttyUSB0"}, {}, {}, {held}}}, {}};
 }
 
 } // namespace
@@ -40,7 +37,6 @@ private slots:
     void init();
     void holdsEachSectionAndNothingElse();
     void tellsHowToSwitchTheTraceOn();
-    void saveWritesTheFileOrSaysWhyNot();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -63,13 +59,9 @@ void TestSupportReport::holdsEachSectionAndNothingElse() {
     traffic += "ENDE der Aufzeichnung\n";
     writeFile(trace, traffic);
 
-    SupportFacts facts;
-    facts.program = "talvaro";
-    facts.deviceText = "Quenta 26 - Firmware 2.07";
-    facts.devicePort = 3;
-    facts.traceOn = true;
-    facts.traceFile = trace;
-    facts.historyTimes = {"2026-12-09 10:02:00", "2026-12-08 17:45:12"};
+    const SupportFacts facts{"talvaro", "Quenta 26 - Firmware 2.07",
+                             3,         true,
+                             trace,     {"2026-12-09 10:02:00", "2026-12-08 17:45:12"}};
     const QString report = supportReport(facts, oneHeldPort());
 
     for (const char* section :
@@ -98,10 +90,7 @@ void TestSupportReport::holdsEachSectionAndNothingElse() {
 void TestSupportReport::tellsHowToSwitchTheTraceOn() {
     const QString trace = m_dir->path() + "/ComLog.log";
     writeFile(trace, "ALTE Aufzeichnung\n");
-    SupportFacts facts;
-    facts.program = "talvaro-cli";
-    facts.traceFile = trace;
-    const QString report = supportReport(facts, {{}, {}});
+    const QString report = supportReport({"talvaro-cli", {}, 0, false, trace, {}}, {{}, {}});
     QVERIFY(report.contains("Das serielle Protokoll ist ausgeschaltet."));
     QVERIFY(report.contains("talvaro --trace"));
     QVERIFY(report.contains("ComLogging=1"));
@@ -109,20 +98,6 @@ void TestSupportReport::tellsHowToSwitchTheTraceOn() {
     QVERIFY(report.contains("COM = (nicht gesetzt)"));
     QVERIFY(report.contains("In dieser Sitzung wurde keine Telefonanlage gefunden."));
     QVERIFY(!report.contains("== Verlauf =="));
-}
-
-void TestSupportReport::saveWritesTheFileOrSaysWhyNot() {
-    SupportFacts facts;
-    facts.program = "talvaro-cli";
-    const QString path = m_dir->path() + "/bericht.txt";
-    QString error;
-    QVERIFY(saveSupportReport(path, facts, error));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(QString::fromUtf8(file.readAll()).startsWith("Talvaro Fehlerbericht, erstellt "));
-
-    QVERIFY(!saveSupportReport(m_dir->path() + "/kein/ordner/bericht.txt", facts, error));
-    QVERIFY(!error.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestSupportReport)
