@@ -12,36 +12,48 @@
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 using namespace talvaro;
+using enum DialogResult;
 
 Q_DECLARE_METATYPE(talvaro::DialogResult)
 
 namespace {
 
-std::unique_ptr<ResultDialog> makeDialog(const QString& name) {
-    if (name == QLatin1String("ErrorDialog"))
-        return std::make_unique<TErrorDialog>();
-    if (name == QLatin1String("HinweisBox"))
-        return std::make_unique<THinweisBox>();
-    if (name == QLatin1String("ErgebnisDialog"))
-        return std::make_unique<TErgebnisDialog>();
-    if (name == QLatin1String("KeineAnlageDlg"))
-        return std::make_unique<TKeineAnlageDlg>();
-    if (name == QLatin1String("SuchenDlg"))
-        return std::make_unique<TSuchenDlg>(); // buttons enabled: no search runs
-    if (name == QLatin1String("SelectDeviceDlg"))
-        return std::make_unique<TSelectDeviceDlg>();
-    if (name == QLatin1String("WaehleComPortDlg"))
-        return std::make_unique<TWaehleComPortDlg>();
-    return std::make_unique<TAboutBox>();
+template <class T> std::unique_ptr<ResultDialog> make() {
+    return std::make_unique<T>();
 }
+
+const struct {
+    const char* name;
+    std::unique_ptr<ResultDialog> (*make)();
+    DialogResult escape;
+    std::vector<std::pair<const char*, DialogResult>> buttons;
+} Rows[] = {
+    {"ErrorDialog", make<TErrorDialog>, Ok, {{"OK", Ok}}},
+    // "Abbrechen" once answered Yes on Return.
+    {"HinweisBox", make<THinweisBox>, Cancel, {{"&Ja", Yes}, {"&Nein", No}, {"Abbrechen", Cancel}}},
+    {"ErgebnisDialog", make<TErgebnisDialog>, Ok, {{"OK", Ok}}},
+    {"KeineAnlageDlg", make<TKeineAnlageDlg>, Retry, {{"Offline", Ok}, {"Suchen", Retry}}},
+    // Buttons enabled: no search runs.
+    {"SuchenDlg", make<TSuchenDlg>, Cancel, {{"OK", Ok}, {"Abbrechen", Cancel}}},
+    {"SelectDeviceDlg", make<TSelectDeviceDlg>, Cancel, {{"OK", Ok}, {"Abbrechen", Cancel}}},
+    {"WaehleComPortDlg", make<TWaehleComPortDlg>, Cancel, {{"OK", Ok}, {"Abbrechen", Cancel}}},
+    {"AboutBox", make<TAboutBox>, Ok, {{"OK", Ok}}},
+};
 
 QPushButton* button(QWidget* dialog, const QString& text) {
     for (QPushButton* b : dialog->findChildren<QPushButton*>())
         if (b->text() == text)
             return b;
     return nullptr;
+}
+
+void returnOn(QWidget* w) {
+    w->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), w);
+    QTest::keyClick(w, Qt::Key_Return);
 }
 
 // Runs the dialog modally and does `action` once it shows; the answer it ends with.
@@ -67,47 +79,21 @@ private slots:
 
 // An empty button text stands for the Escape key.
 void TestDialogKeys::buttonsAndEscape_data() {
-    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<int>("dialog");
     QTest::addColumn<QString>("key");
     QTest::addColumn<DialogResult>("expected");
-    const struct {
-        const char* dialog;
-        const char* key;
-        DialogResult expected;
-    } rows[] = {
-        {"ErrorDialog", "OK", DialogResult::Ok},
-        {"ErrorDialog", "", DialogResult::Ok},
-        {"HinweisBox", "&Ja", DialogResult::Yes},
-        {"HinweisBox", "&Nein", DialogResult::No},
-        {"HinweisBox", "Abbrechen", DialogResult::Cancel}, // once answered Yes on Return
-        {"HinweisBox", "", DialogResult::Cancel},
-        {"ErgebnisDialog", "OK", DialogResult::Ok},
-        {"ErgebnisDialog", "", DialogResult::Ok},
-        {"KeineAnlageDlg", "Offline", DialogResult::Ok},
-        {"KeineAnlageDlg", "Suchen", DialogResult::Retry},
-        {"KeineAnlageDlg", "", DialogResult::Retry},
-        {"SuchenDlg", "OK", DialogResult::Ok},
-        {"SuchenDlg", "Abbrechen", DialogResult::Cancel},
-        {"SuchenDlg", "", DialogResult::Cancel},
-        {"SelectDeviceDlg", "OK", DialogResult::Ok},
-        {"SelectDeviceDlg", "Abbrechen", DialogResult::Cancel},
-        {"SelectDeviceDlg", "", DialogResult::Cancel},
-        {"WaehleComPortDlg", "OK", DialogResult::Ok},
-        {"WaehleComPortDlg", "Abbrechen", DialogResult::Cancel},
-        {"WaehleComPortDlg", "", DialogResult::Cancel},
-        {"AboutBox", "OK", DialogResult::Ok},
-        {"AboutBox", "", DialogResult::Ok},
-    };
-    for (const auto& row : rows)
-        QTest::addRow("%s %s", row.dialog, *row.key ? row.key : "Escape")
-            << QString::fromLatin1(row.dialog) << QString::fromUtf8(row.key) << row.expected;
+    for (int i = 0; i < int(std::size(Rows)); ++i) {
+        for (const auto& [key, expected] : Rows[i].buttons)
+            QTest::addRow("%s %s", Rows[i].name, key) << i << QString::fromUtf8(key) << expected;
+        QTest::addRow("%s Escape", Rows[i].name) << i << QString() << Rows[i].escape;
+    }
 }
 
 void TestDialogKeys::buttonsAndEscape() {
-    QFETCH(QString, dialog);
+    QFETCH(int, dialog);
     QFETCH(QString, key);
     QFETCH(DialogResult, expected);
-    const std::unique_ptr<ResultDialog> d = makeDialog(dialog);
+    const std::unique_ptr<ResultDialog> d = Rows[dialog].make();
     if (key.isEmpty()) {
         QCOMPARE(answer(*d, [&] { QTest::keyClick(d.get(), Qt::Key_Escape); }), expected);
         return;
@@ -115,13 +101,7 @@ void TestDialogKeys::buttonsAndEscape() {
     QPushButton* b = button(d.get(), key);
     QVERIFY(b);
     QCOMPARE(answer(*d, [b] { b->click(); }), expected);
-    QCOMPARE(answer(*d,
-                    [&] {
-                        b->setFocus();
-                        QTRY_COMPARE(QApplication::focusWidget(), b);
-                        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-                    }),
-             expected);
+    QCOMPARE(answer(*d, [b] { returnOn(b); }), expected);
 }
 
 // The dialogs live as long as the program: a button focused in one use must not take
@@ -135,13 +115,13 @@ void TestDialogKeys::reusedDialogStartsOnItsDefaultButton() {
                         QTRY_COMPARE(QApplication::focusWidget(), search);
                         QTest::keyClick(search, Qt::Key_Escape);
                     }),
-             DialogResult::Retry);
+             Retry);
     QCOMPARE(answer(dialog,
                     [&] {
                         QTRY_COMPARE(QApplication::focusWidget(), button(&dialog, "Offline"));
                         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
                     }),
-             DialogResult::Ok);
+             Ok);
 }
 
 void TestDialogKeys::escapeLeavesARunningSearchShowing() {

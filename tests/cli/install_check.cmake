@@ -1,9 +1,8 @@
 # Installs the build into a temporary root (as a package would, prefix /usr) and checks
 # that every file is where the system looks for it; with PACKAGE set, builds the Debian
-# package and checks its dependencies and contents, and has lintian, desktop-file-validate
-# and appstreamcli judge it. The programs of a package build (DISTRIBUTION_FLAGS, the
-# distribution's flags) must hold no path of the source or build folder, and lintian
-# must find neither errors nor warnings; other builds skip those two.
+# package, checks its dependencies and contents and has desktop-file-validate and
+# appstreamcli judge it; built with the distribution's flags (DISTRIBUTION_FLAGS), its
+# programs must hold no path of the source or build folder and lintian must pass it.
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DWORK_DIR=... [-DPACKAGE=ON]
 #         [-DDISTRIBUTION_FLAGS=ON] -P install_check.cmake
 
@@ -75,8 +74,10 @@ run(cpack -G DEB -B ${WORK_DIR} --config ${BUILD_DIR}/CPackConfig.cmake)
 file(GLOB debs ${WORK_DIR}/talvaro_*.deb)
 list(LENGTH debs count)
 require("count;EQUAL;1" "expected one package, found: ${debs}")
-run(${DPKG_DEB} --field ${debs} Package Depends)
-foreach(dependency IN ITEMS libqt6serialport6 libqt6printsupport6 libqt6widgets6 fonts-liberation)
+run(${DPKG_DEB} --field ${debs} Version Depends)
+require("run_output;MATCHES;^Version: [0-9.]+-[0-9]+\n" "no Debian revision: ${run_output}")
+foreach(dependency IN ITEMS libqt6serialport6 libqt6printsupport6 libqt6widgets6 fonts-liberation
+                            qt6-translations-l10n)
     require("run_output;MATCHES;${dependency}" "package does not depend on ${dependency}")
 endforeach()
 run(${DPKG_DEB} --contents ${debs})
@@ -85,40 +86,34 @@ foreach(file IN LISTS expected)
 endforeach()
 run(${DPKG_DEB} --info ${debs} conffiles)
 require("run_output;STREQUAL;/etc/xdg/Brovenik/Talvaro.conf\n" "settings default is no conffile")
-run(${DPKG_DEB} --field ${debs} Version Depends)
-require("run_output;MATCHES;^Version: [0-9.]+-[0-9]+\n" "no Debian revision: ${run_output}")
-require("run_output;MATCHES;qt6-translations-l10n" "no dependency on Qt's translations")
 
+# Runs a validator on the unpacked package, skipped with a message where it is missing.
+function(validate tool package)
+    find_program(found_${tool} ${tool})
+    if(NOT found_${tool})
+        message("${tool} (package ${package}) missing: skipped")
+        return()
+    endif()
+    run(${found_${tool}} ${ARGN})
+    if(run_output MATCHES "(error|warning):")
+        message(FATAL_ERROR "${tool}: ${run_output}")
+    endif()
+endfunction()
 set(root ${WORK_DIR}/contents)
 run(${DPKG_DEB} -x ${debs} ${root})
-find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
-if(DESKTOP_FILE_VALIDATE)
-    run(${DESKTOP_FILE_VALIDATE} ${root}/usr/share/applications/talvaro.desktop)
-    if(run_output MATCHES "(error|warning):")
-        message(FATAL_ERROR "desktop-file-validate: ${run_output}")
-    endif()
-else()
-    message("desktop-file-validate (package desktop-file-utils) missing: skipped")
-endif()
-find_program(APPSTREAMCLI appstreamcli)
-if(APPSTREAMCLI)
-    run(${APPSTREAMCLI} validate --no-net --no-color
-        ${root}/usr/share/metainfo/de.brovenik.talvaro.metainfo.xml)
-else()
-    message("appstreamcli (package appstream) missing: skipped")
-endif()
+validate(desktop-file-validate desktop-file-utils ${root}/usr/share/applications/talvaro.desktop)
+validate(appstreamcli appstream validate --no-net --no-color
+         ${root}/usr/share/metainfo/de.brovenik.talvaro.metainfo.xml)
 
 if(NOT DISTRIBUTION_FLAGS)
     message("not built with the distribution's flags: lintian and the path check skipped")
     return()
 endif()
 foreach(program IN ITEMS talvaro talvaro-cli talvaro-sim)
-    foreach(folder IN ITEMS ${BUILD_DIR} ${SOURCE_DIR})
-        file(STRINGS ${root}/usr/bin/${program} paths REGEX "${folder}")
-        if(paths)
-            message(FATAL_ERROR "${program} holds a path of ${folder}: ${paths}")
-        endif()
-    endforeach()
+    file(STRINGS ${root}/usr/bin/${program} paths REGEX "${BUILD_DIR}|${SOURCE_DIR}")
+    if(paths)
+        message(FATAL_ERROR "${program} holds a path of the source or build folder: ${paths}")
+    endif()
 endforeach()
 find_program(LINTIAN lintian)
 if(NOT LINTIAN)

@@ -169,24 +169,18 @@ void TestCliFiles::firmwareCheckNamesTheType() {
 void TestCliFiles::systemErrorsInTheProgramsWords_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("message");
-    const QString missing = QStringLiteral("fehlt.tkx");
-    const QString folder = QStringLiteral("ordner");
-    QTest::newRow("missing file") << QStringList{"show", "--type", "5", missing}
+    const QString folder = QStringLiteral("\"%1/ordner\" ist ein Ordner, keine Datei.");
+    QTest::newRow("missing file") << QStringList{"show", "--type", "5", "fehlt.tkx"}
                                   << "Die Datei \"%1/fehlt.tkx\" wurde nicht gefunden.";
-    QTest::newRow("folder as file") << QStringList{"show", "--type", "5", folder}
-                                    << "\"%1/ordner\" ist ein Ordner, keine Datei.";
-    QTest::newRow("folder as output") << QStringList{"new", "--type", "5", "-o", folder}
-                                      << "\"%1/ordner\" ist ein Ordner, keine Datei.";
+    QTest::newRow("folder as file") << QStringList{"show", "--type", "5", "ordner"} << folder;
     QTest::newRow("missing folder") << QStringList{"new", "--type", "5", "-o", "weg/neu.tkx"}
                                     << "Der Ordner für \"%1/weg/neu.tkx\" existiert nicht.";
     QTest::newRow("folder as pdf")
-        << QStringList{"report", "--type", "5", "--pdf", folder, "neu.tkx"}
-        << "\"%1/ordner\" ist ein Ordner, keine Datei.";
+        << QStringList{"report", "--type", "5", "--pdf", "ordner", "neu.tkx"} << folder;
     QTest::newRow("missing firmware") << QStringList{"firmware", "check", "fehlt.efw"}
                                       << "Die Datei \"%1/fehlt.efw\" wurde nicht gefunden.";
     QTest::newRow("firmware folder before any search")
-        << QStringList{"firmware", "install", "--type", "5", folder}
-        << "\"%1/ordner\" ist ein Ordner, keine Datei.";
+        << QStringList{"firmware", "install", "--type", "5", "ordner"} << folder;
 }
 
 void TestCliFiles::systemErrorsInTheProgramsWords() {
