@@ -2,15 +2,6 @@
 #include <QProcess>
 #include <QTest>
 
-class TestProgramOptions : public QObject {
-    Q_OBJECT
-private slots:
-    void versionIsTheBuilds_data();
-    void versionIsTheBuilds();
-    void unknownOptionEndsBeforeAnyWindow_data();
-    void unknownOptionEndsBeforeAnyWindow();
-};
-
 namespace {
 
 struct Run {
@@ -32,40 +23,34 @@ Run run(const QString& program, const QStringList& args) {
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-void addPrograms() {
-    QTest::addColumn<QString>("program");
-    QTest::addColumn<QStringList>("command");
-    QTest::newRow("talvaro") << TALVARO_PATH << QStringList{};
-    QTest::newRow("talvaro-cli") << TALVARO_CLI_PATH << QStringList{"show"};
-    QTest::newRow("talvaro-sim") << TALVARO_SIM_PATH << QStringList{};
-}
-
 } // namespace
 
-void TestProgramOptions::versionIsTheBuilds_data() {
-    addPrograms();
-}
+class TestProgramOptions : public QObject {
+    Q_OBJECT
+private slots:
+    void versionAndUnknownOption_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("command");
+        QTest::newRow("talvaro") << TALVARO_PATH << QStringList{};
+        QTest::newRow("talvaro-cli") << TALVARO_CLI_PATH << QStringList{"show"};
+        QTest::newRow("talvaro-sim") << TALVARO_SIM_PATH << QStringList{};
+    }
 
-void TestProgramOptions::versionIsTheBuilds() {
-    QFETCH(QString, program);
-    const Run result = run(program, {"--version"});
-    QCOMPARE(result.status, 0);
-    QCOMPARE(result.out, QFileInfo(program).fileName() + " " TALVARO_VERSION "\n");
-}
+    void versionAndUnknownOption() {
+        QFETCH(QString, program);
+        QFETCH(QStringList, command);
+        const Run version = run(program, {"--version"});
+        QCOMPARE(version.status, 0);
+        QCOMPARE(version.out, QFileInfo(program).fileName() + " " TALVARO_VERSION "\n");
 
-void TestProgramOptions::unknownOptionEndsBeforeAnyWindow_data() {
-    addPrograms();
-}
-
-void TestProgramOptions::unknownOptionEndsBeforeAnyWindow() {
-    QFETCH(QString, program);
-    QFETCH(QStringList, command);
-    const Run result = run(program, command + QStringList{"--bogus"});
-    QCOMPARE(result.status, 2);
-    QVERIFY(result.out.isEmpty());
-    // In Qt's own German, as the whole program speaks.
-    QVERIFY2(result.err.contains("Unbekannte Option 'bogus'."), qPrintable(result.err));
-}
+        // An unknown option ends with 2 before any window.
+        const Run bogus = run(program, command + QStringList{"--bogus"});
+        QCOMPARE(bogus.status, 2);
+        QVERIFY(bogus.out.isEmpty());
+        // In Qt's own German, as the whole program speaks.
+        QVERIFY2(bogus.err.contains("Unbekannte Option 'bogus'."), qPrintable(bogus.err));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestProgramOptions)
 #include "test_program_options.moc"

@@ -61,116 +61,106 @@ private slots:
     }
     void cleanup() { m_devices.reset(); }
 
-    void readProgramResetKeepEachImage();
-    void programmingUnreadDeviceKeepsItsImageFirst();
-    void failingBackupAsksAndNeinLeavesTheDevice();
-    void unwritableHistoryAsksBeforeProgramming();
-    void restoredEntryProgramsTheOldImage();
+    void readProgramResetKeepEachImage() {
+        Run run(root());
+        const QByteArray before = m_devices->image(1);
+        QVERIFY(run.session.read());
+        const QByteArray edited = run.edit(7);
+        QVERIFY(run.session.program());
+        run.dialogs.setAssumeYes(true);
+        QVERIFY(run.session.factoryReset());
+
+        QCOMPARE(run.actions(), (QStringList{ActionRead, ActionProgrammed, ActionFactoryReset}));
+        QCOMPARE(run.imageOf(2), before);
+        QCOMPARE(run.imageOf(1), edited);
+        QCOMPARE(run.imageOf(0), m_devices->image(1));
+        QVERIFY(run.imageOf(0) != edited);
+        const HistoryEntry newest = run.store.entries().first();
+        QCOMPARE(newest.event.type, 5u);
+        QCOMPARE(newest.event.port, QStringLiteral("COM1"));
+    }
+
+    void programmingUnreadDeviceKeepsItsImageFirst() {
+        Run run(root());
+        const QByteArray before = m_devices->image(1);
+        const QByteArray edited = run.edit(9);
+        QVERIFY(run.session.program());
+
+        QCOMPARE(run.actions(), (QStringList{ActionBackup, ActionProgrammed}));
+        QCOMPARE(run.imageOf(1), before);
+        QCOMPARE(m_devices->image(1), edited);
+        // The backup read said nothing and left the editor as it was.
+        QVERIFY(
+            !run.errText.contains(QStringLiteral("Auslesen der Konfiguration war erfolgreich")));
+        QCOMPARE(run.host.workingImage(), edited);
+
+        // Programmed in this run: the next programming needs no second backup.
+        run.edit(10);
+        QVERIFY(run.session.program());
+        QCOMPARE(run.actions().count(ActionBackup), 1);
+    }
+
+    void failingBackupAsksAndNeinLeavesTheDevice() {
+        Run run(root());
+        const QByteArray before = m_devices->image(1);
+        m_devices->at(1).withDevice([](sim::SimDevice& d) { d.faults().badChecksum = true; });
+        run.edit(9);
+        QVERIFY(!run.session.program());
+        QVERIFY(run.errText.contains(QStringLiteral("ohne Sicherung programmieren")));
+        QCOMPARE(m_devices->writes(1), 0);
+        QCOMPARE(m_devices->image(1), before);
+        QVERIFY(run.store.entries().isEmpty());
+
+        // "Ja" programs without a backup.
+        run.dialogs.setAssumeYes(true);
+        QVERIFY(run.session.program());
+        QCOMPARE(m_devices->writes(1), 1);
+        QCOMPARE(run.actions(), QStringList{ActionProgrammed});
+    }
+
+    void unwritableHistoryAsksBeforeProgramming() {
+        QFile blocker(root());
+        QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
+        Run run(root());
+        QVERIFY(run.session.read()); // a read goes on, and says so once
+        QVERIFY(run.session.read());
+        QCOMPARE(run.errText.count(QStringLiteral("Konfigurationsverlauf konnte nicht")), 1);
+
+        run.edit(9);
+        QVERIFY(!run.session.program());
+        QVERIFY(run.errText.contains(QStringLiteral("ohne Sicherung programmieren")));
+        QCOMPARE(m_devices->writes(1), 0);
+    }
+
+    void restoredEntryProgramsTheOldImage() {
+        QByteArray old;
+        {
+            Run first(root());
+            old = first.edit(8);
+            QVERIFY(first.session.program());
+            first.edit(9);
+            QVERIFY(first.session.program());
+        }
+        QVERIFY(m_devices->image(1) != old);
+
+        Run run(root());
+        const QList<HistoryEntry> entries = run.store.entries();
+        QCOMPARE(entries.size(), 3);
+        const std::optional<QByteArray> image = run.store.image(entries.at(1));
+        QCOMPARE(image, old);
+        run.host.workingImage() = *image;
+        run.host.decodeImage();
+        QVERIFY(run.session.program());
+        QCOMPARE(m_devices->image(1), old);
+        // The device was found anew: what it held before the restore was kept first.
+        QCOMPARE(run.actions().mid(3), (QStringList{ActionBackup, ActionProgrammed}));
+    }
 
 private:
     QString root() const { return m_dir->filePath(QStringLiteral("Verlauf")); }
     std::unique_ptr<SimulatedPorts> m_devices;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
-
-void TestHistoryDevice::readProgramResetKeepEachImage() {
-    Run run(root());
-    const QByteArray before = m_devices->image(1);
-    QVERIFY(run.session.read());
-    const QByteArray edited = run.edit(7);
-    QVERIFY(run.session.program());
-    run.dialogs.setAssumeYes(true);
-    QVERIFY(run.session.factoryReset());
-
-    QCOMPARE(run.actions(), (QStringList{ActionRead, ActionProgrammed, ActionFactoryReset}));
-    QCOMPARE(run.imageOf(2), before);
-    QCOMPARE(run.imageOf(1), edited);
-    QCOMPARE(run.imageOf(0), m_devices->image(1));
-    QVERIFY(run.imageOf(0) != edited);
-    const HistoryEntry newest = run.store.entries().first();
-    QCOMPARE(newest.event.type, 5u);
-    QCOMPARE(newest.event.port, QStringLiteral("COM1"));
-    QVERIFY(!newest.event.deviceText.isEmpty());
-    QVERIFY(!newest.event.firmware.isEmpty());
-    QVERIFY(!run.host.statusText(StatusPanel::Device).isEmpty());
-    QVERIFY(run.host.statusText(StatusPanel::Device).startsWith(newest.event.deviceText));
-}
-
-void TestHistoryDevice::programmingUnreadDeviceKeepsItsImageFirst() {
-    Run run(root());
-    const QByteArray before = m_devices->image(1);
-    const QByteArray edited = run.edit(9);
-    QVERIFY(run.session.program());
-
-    QCOMPARE(run.actions(), (QStringList{ActionBackup, ActionProgrammed}));
-    QCOMPARE(run.imageOf(1), before);
-    QCOMPARE(m_devices->image(1), edited);
-    // The backup read said nothing and left the editor as it was.
-    QVERIFY(!run.errText.contains(QStringLiteral("Auslesen der Konfiguration war erfolgreich")));
-    QCOMPARE(run.host.workingImage(), edited);
-
-    // Programmed in this run: the next programming needs no second backup.
-    run.edit(10);
-    QVERIFY(run.session.program());
-    QCOMPARE(run.actions().count(ActionBackup), 1);
-}
-
-void TestHistoryDevice::failingBackupAsksAndNeinLeavesTheDevice() {
-    Run run(root());
-    const QByteArray before = m_devices->image(1);
-    m_devices->at(1).withDevice([](sim::SimDevice& d) { d.faults().badChecksum = true; });
-    run.edit(9);
-    QVERIFY(!run.session.program());
-    QVERIFY(run.errText.contains(QStringLiteral("ohne Sicherung programmieren")));
-    QCOMPARE(m_devices->writes(1), 0);
-    QCOMPARE(m_devices->image(1), before);
-    QVERIFY(run.store.entries().isEmpty());
-
-    // "Ja" programs without a backup.
-    run.dialogs.setAssumeYes(true);
-    QVERIFY(run.session.program());
-    QCOMPARE(m_devices->writes(1), 1);
-    QCOMPARE(run.actions(), QStringList{ActionProgrammed});
-}
-
-void TestHistoryDevice::unwritableHistoryAsksBeforeProgramming() {
-    QFile blocker(root());
-    QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
-    Run run(root());
-    QVERIFY(run.session.read()); // a read goes on, and says so once
-    QCOMPARE(run.errText.count(QStringLiteral("Konfigurationsverlauf konnte nicht")), 1);
-    QVERIFY(run.session.read());
-    QCOMPARE(run.errText.count(QStringLiteral("Konfigurationsverlauf konnte nicht")), 1);
-
-    run.edit(9);
-    QVERIFY(!run.session.program());
-    QVERIFY(run.errText.contains(QStringLiteral("ohne Sicherung programmieren")));
-    QCOMPARE(m_devices->writes(1), 0);
-}
-
-void TestHistoryDevice::restoredEntryProgramsTheOldImage() {
-    QByteArray old;
-    {
-        Run first(root());
-        old = first.edit(8);
-        QVERIFY(first.session.program());
-        first.edit(9);
-        QVERIFY(first.session.program());
-    }
-    QVERIFY(m_devices->image(1) != old);
-
-    Run run(root());
-    const QList<HistoryEntry> entries = run.store.entries();
-    QCOMPARE(entries.size(), 3);
-    const std::optional<QByteArray> image = run.store.image(entries.at(1));
-    QCOMPARE(image, old);
-    run.host.workingImage() = *image;
-    run.host.decodeImage();
-    QVERIFY(run.session.program());
-    QCOMPARE(m_devices->image(1), old);
-    // The device was found anew: what it held before the restore was kept first.
-    QCOMPARE(run.actions().mid(3), (QStringList{ActionBackup, ActionProgrammed}));
-}
 
 QTEST_GUILESS_MAIN(TestHistoryDevice)
 #include "test_history_device.moc"
