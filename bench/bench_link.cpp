@@ -3,7 +3,7 @@
 // it with what was sent; it runs as fast as the pty allows and then at the pace of a
 // 57600-baud line, beside the time the bytes alone need on such a line.
 #include "BenchStats.h"
-#include "headless/DeviceSession.h"
+#include "session/DeviceSession.h"
 #include "sim/PtyDevice.h"
 
 #include <QCommandLineParser>
@@ -34,9 +34,9 @@ struct WireBytes {
 };
 
 WireBytes wireBytes(const Document& document) {
-    const int image = int(document.readPacketSize) - 1;
-    return {int(document.writeCommand.size()) + (image + 1) + (image + 2),
-            int(document.readCommand.size()) + int(document.readPacketSize), image + 2};
+    const int image = int(document.readPacketSize()) - 1;
+    return {int(document.writeCommand().size()) + (image + 1) + (image + 2),
+            int(document.readCommand().size()) + int(document.readPacketSize()), image + 2};
 }
 
 QString ms(double value) {
@@ -56,11 +56,11 @@ std::optional<Samples> measure(int baud, int runs, WireBytes& wire, QTextStream&
 
     QString messages;
     QTextStream quiet(&messages);
-    headless::TerminalDialogs dialogs(quiet);
+    TerminalDialogs dialogs(quiet);
     dialogs.setRestartDelay(0); // the simulator does not restart
-    headless::HeadlessHost host(dialogs);
+    EditorSession host(dialogs, std::nullopt);
     host.setDeviceType(DefaultDeviceType);
-    headless::DeviceSession session(host, dialogs);
+    DeviceSession session(host, dialogs);
     if (!session.read()) {
         report << "no device: " << messages << Qt::endl;
         return std::nullopt;

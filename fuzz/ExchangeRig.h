@@ -1,11 +1,11 @@
 #pragma once
 
 #include "FuzzDialogs.h"
-#include "headless/HeadlessHost.h"
 #include "link/DeviceExchange.h"
 #include "link/DeviceSearch.h"
 #include "link/LinkPort.h"
 #include "link/TransferCommands.h"
+#include "session/EditorSession.h"
 
 #include <QByteArray>
 #include <QList>
@@ -42,16 +42,24 @@ private:
     bool m_open = false;
 };
 
+// The window's state with the real editor model; it keeps no history, and its firmware
+// start timer is a flag of the rig's.
+class FuzzHost : public talvaro::EditorSession {
+public:
+    FuzzHost(talvaro::Dialogs& dialogs, bool& firmwareTimerRunning)
+        : EditorSession(dialogs, std::nullopt), m_firmwareTimerRunning(firmwareTimerRunning) {}
+    void stopFirmwareStartTimer() override { m_firmwareTimerRunning = false; }
+
+private:
+    bool& m_firmwareTimerRunning;
+};
+
 // Exchange, search and commands wired as in the window.
 struct ExchangeRig {
     FuzzDialogs dialogs;
     FuzzLink link;
-    talvaro::headless::HeadlessHost host{dialogs}; // the window's state with the real editor model
     bool firmwareTimerRunning = false;
-
-    ExchangeRig() {
-        host.setFirmwareStartTimerStopped([this] { firmwareTimerRunning = false; });
-    }
+    FuzzHost host{dialogs, firmwareTimerRunning};
     talvaro::DeviceExchange exchange{link, host, dialogs};
     talvaro::DeviceSearch search{link, exchange, host, dialogs};
     talvaro::TransferCommands commands{link, exchange, search, host, dialogs};

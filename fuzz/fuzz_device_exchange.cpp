@@ -42,7 +42,7 @@ public:
         };
         m_rig.link.presentPorts = m_input.ConsumeIntegral<quint8>();
         m_rig.host.setDeviceType(m_input.ConsumeIntegralInRange<DeviceType>(0, HighestDeviceType));
-        m_rig.host.document().clearModified();
+        m_rig.host.document().updateTitle();
     }
 
     void step(Step step) {
@@ -216,7 +216,7 @@ private:
         if (which == MessageDialog::ProgErgebnis && caption == ProgramCaption) {
             // The device got the write command, every image byte and their sum.
             const QByteArray sent =
-                m_rig.host.document().writeCommand + working + char(imageChecksum(working));
+                m_rig.host.document().writeCommand() + working + char(imageChecksum(working));
             if (!m_rig.link.written.endsWith(sent) ||
                 m_rig.host.images().checksum != imageChecksum(working))
                 __builtin_trap();

@@ -4,12 +4,9 @@
 #include "EditorPages.h"
 #include "EditorWidgets.h"
 #include "ModelBinder.h"
-#include "firmware/FirmwareUpdate.h"
-#include "firmware/SessionFirmwareHost.h"
 #include "help/HelpHints.h"
 #include "help/HelpPanel.h"
 #include "help/HintFilter.h"
-#include "history/HistoryRecorder.h"
 #include "link/LinkSession.h"
 #include "link/TraceLog.h"
 #include "model/NavigationTree.h"
@@ -61,8 +58,8 @@ const QStringList TAppForm::PageNames{
 
 TAppForm::TAppForm(Dialogs& dialogs, PrintDialogs& printDialogs, FirstShowSearch search,
                    QWidget* parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_printDialogs(printDialogs),
-      m_model(m_document, dialogs), m_settings([this](const QString& message) {
+    : QMainWindow(parent), m_dialogs(dialogs), m_printDialogs(printDialogs), m_session(dialogs),
+      m_settings([this](const QString& message) {
           m_dialogs.showMessageBox(MessageIcon::Information, message);
       }),
       m_firstShowSearch(search) {
@@ -80,54 +77,48 @@ TAppForm::TAppForm(Dialogs& dialogs, PrintDialogs& printDialogs, FirstShowSearch
     createToolBar();
     setCentralWidget(createCentralArea());
     createStatusBar();
-    m_history = std::make_unique<HistoryStore>(HistoryStore::defaultRoot());
-    m_recorder = std::make_unique<HistoryRecorder>(*m_history, m_dialogs);
-    m_link = new LinkSession(*this, m_dialogs, this);
-    m_firmwareHost = std::make_unique<SessionFirmwareHost>(m_document, *m_link);
-    m_firmware = std::make_unique<FirmwareUpdate>(*m_firmwareHost, m_dialogs);
-    connect(m_link, &LinkSession::loaderReady, m_firmware.get(), &FirmwareUpdate::MsgLoaderReady);
-    m_model.setView(this);
-    m_binder = new ModelBinder(m_model, *m_pages, this);
+    model().setView(this);
+    m_binder = new ModelBinder(model(), *m_pages, this);
+    connect(&m_session, &EditorSession::deviceTypeChanged, this, &TAppForm::deviceTypeChanged);
+    connect(&m_session, &EditorSession::statusTextChanged, this,
+            [this](StatusPanel panel, const QString& text) {
+                m_statusPanels[static_cast<int>(panel)]->setText(text);
+            });
+    connect(&document(), &Document::captionChanged, this, &QWidget::setWindowTitle);
+    setWindowTitle(document().caption());
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
     if (const QScreen* desktop = screen())
         move(desktop->availableGeometry().center() - rect().center());
 
     // 2.-3. Initial state.
     m_firstShow = true;
-    m_link->ComPort1().setComLogging(false);
+    link().ComPort1().setComLogging(false);
     m_statusPanels[1]->setText(NoPortText);
 
     // 4. Settings.
     const StoredSettings stored = m_settings.load();
-    m_document.workDir = stored.workDir;
-    m_link->exchange().deviceFoundOn(stored.port);
+    document().setWorkDir(stored.workDir);
+    link().exchange().deviceFoundOn(stored.port);
     setComLogging(stored.comLogging);
 
     // 5. The trace file, in the user's data folder rather than wherever the program started.
-    m_link->ComPort1().setLogFileName(TraceLog::defaultFilePath());
+    link().ComPort1().setLogFileName(TraceLog::defaultFilePath());
 
     // 6. The layout's own positions, before any device type changes them.
     m_pages->recordLayout();
 
-    // 7.-9. The new configuration's name and the caption.
-    m_document.defaultFileName = DefaultFileName;
-    m_document.filePath = m_document.workDir + m_document.defaultFileName;
-    m_document.untitled = true;
-    m_document.titleBase = QStringLiteral("Talvaro - Konfigurator für Mirello 16 und Quenta 26");
-    connect(&m_document, &Document::captionChanged, this, &QWidget::setWindowTitle);
-    m_document.setCaption(m_document.titleBase + QStringLiteral(" - ") +
-                          m_document.defaultFileName);
+    // 7.-9. The new configuration's name.
+    document().startUntitled();
 
     // 10. The default model.
     setDeviceType(DefaultDeviceType);
 
     // 12. Once more, as the program always has.
-    m_model.applyFactoryDefaults();
+    model().applyFactoryDefaults();
 
-    // 14.-16.
+    // 14.-15.
     TreeView1->expandAll();
-    m_document.clearModified();
-    m_searchPrefix = QStringLiteral("Suche an ");
+    document().updateTitle();
 
     // 17.-18. The help panel follows what the mouse rests on.
     auto* hints = new HintFilter(this);
@@ -139,7 +130,7 @@ TAppForm::TAppForm(Dialogs& dialogs, PrintDialogs& printDialogs, FirstShowSearch
 TAppForm::~TAppForm() {
     // The widgets outlive the model while the window is torn down: cut the binding first.
     delete m_binder;
-    m_model.setView(nullptr);
+    model().setView(nullptr);
 }
 
 void TAppForm::createActions() {
@@ -167,25 +158,19 @@ void TAppForm::createActions() {
     make(SupportReport1, "SupportReport1", QStringLiteral("Fehlerbericht speichern..."));
 
     connect(FileNew1, &QAction::triggered, this, [this] {
-        if (askToSave())
-            newConfiguration();
+        if (m_session.askToSave())
+            m_session.newConfiguration();
     });
     connect(FileOpen1, &QAction::triggered, this, [this] {
-        if (askToSave())
-            openConfiguration();
+        if (m_session.askToSave())
+            m_session.openConfiguration();
     });
-    connect(FileSaveAs1, &QAction::triggered, this, &TAppForm::saveConfigurationAs);
+    connect(FileSaveAs1, &QAction::triggered, &m_session, &EditorSession::saveConfigurationAs);
     connect(FileExit1, &QAction::triggered, this, &QWidget::close);
     connect(Print1, &QAction::triggered, this, &TAppForm::Print1Execute);
-    // Reading replaces the editor's data, so unsaved edits are offered for saving first.
-    connect(Download, &QAction::triggered, this, [this] {
-        if (askToSave())
-            m_link->commands().UpDownloadExecute(ExchangeOperation::Read);
-    });
-    connect(Upload, &QAction::triggered, this,
-            [this] { m_link->commands().UpDownloadExecute(ExchangeOperation::Program); });
-    connect(Werkseinstellung, &QAction::triggered, this,
-            [this] { m_link->commands().WerkseinstellungExecute(); });
+    connect(Download, &QAction::triggered, &m_session, &EditorSession::readDevice);
+    connect(Upload, &QAction::triggered, &m_session, &EditorSession::programDevice);
+    connect(Werkseinstellung, &QAction::triggered, &m_session, &EditorSession::resetDevice);
     connect(Printer1, &QAction::triggered, this, &TAppForm::Printer1Execute);
     connect(HelpAbout1, &QAction::triggered, this, [this] { m_dialogs.showAbout(); });
     connect(NeueFirmware1, &QAction::triggered, this, [this] { m_dialogs.execFirmware(); });
@@ -292,7 +277,7 @@ QWidget* TAppForm::createCentralArea() {
     InfoText->setReadOnly(true);
     helpLayout->addWidget(header);
     helpLayout->addWidget(InfoText, 1);
-    m_help = std::make_unique<HelpPanel>(*InfoText, [this] { return m_document.deviceType(); });
+    m_help = std::make_unique<HelpPanel>(*InfoText, [this] { return document().deviceType(); });
     return area;
 }
 
@@ -315,36 +300,8 @@ QString TAppForm::statusText(int panel) const {
     return m_statusPanels[panel]->text();
 }
 
-void TAppForm::setStatusText(StatusPanel panel, const QString& text) {
-    m_statusPanels[static_cast<int>(panel)]->setText(text);
-}
-
-quint16 TAppForm::portInUse() const {
-    return m_link->record().portInUse;
-}
-
 bool TAppForm::comLogging() const {
-    return m_link->ComPort1().comLogging();
-}
-
-void TAppForm::encodeImage() {
-    m_model.encodeImage(m_images);
-}
-
-void TAppForm::decodeImage() {
-    m_model.decodeImage(m_images);
-}
-
-bool TAppForm::checkPinBeforeUse() {
-    return m_model.checkPinBeforeUse();
-}
-
-bool TAppForm::anyExtensionRingsExternally() const {
-    return m_model.anyExtensionRingsExternally();
-}
-
-void TAppForm::stopFirmwareStartTimer() {
-    m_firmware->stopStartTimer();
+    return link().ComPort1().comLogging();
 }
 
 QWidget* TAppForm::page(const QString& name) const {
@@ -376,8 +333,8 @@ void TAppForm::Printer1Execute() {
 }
 
 PrintCommandHost TAppForm::printHost() {
-    return {[this] { return m_model.checkPinBeforeUse(); },
-            [this] { return reportInputFromModel(m_model, m_document.deviceType()); },
+    return {[this] { return model().checkPinBeforeUse(); },
+            [this] { return reportInputFromModel(model(), document().deviceType()); },
             [this](QPrinter& printer) { return m_printDialogs.execPrintDialog(printer); },
             [this](QPrinter& printer) { m_printDialogs.execPrinterSetup(printer); },
             [this](const QString& message) {
@@ -388,7 +345,7 @@ PrintCommandHost TAppForm::printHost() {
 void TAppForm::rebuildTree() {
     TreeView1->clear();
     QList<QTreeWidgetItem*> items;
-    for (const NavigationNode& node : navigationNodes(m_document.deviceType())) {
+    for (const NavigationNode& node : navigationNodes(document().deviceType())) {
         auto* item = node.parent < 0 ? new QTreeWidgetItem(TreeView1)
                                      : new QTreeWidgetItem(items[node.parent]);
         item->setText(0, node.text);
@@ -397,20 +354,9 @@ void TAppForm::rebuildTree() {
     TreeView1->expandAll();
 }
 
-void TAppForm::setDeviceType(DeviceType code) {
-    m_document.applyDeviceType(code);
-    m_model.adaptToDeviceType();
+void TAppForm::deviceTypeChanged(DeviceType code) {
     m_pages->applyDeviceType(code);
     rebuildTree();
-    updateTitle();
-}
-
-void TAppForm::markModified() {
-    m_document.markModified();
-}
-
-void TAppForm::updateTitle() {
-    m_document.updateTitle();
 }
 
 bool TAppForm::isContactPageVisible() const {
@@ -455,7 +401,7 @@ void TAppForm::showEvent(QShowEvent* event) {
     // Let the window appear before the search puts its dialog in front of it.
     QTimer::singleShot(0, this, [this] {
         if (m_firstShowSearch == FirstShowSearch::On)
-            m_link->search().startSearch(ExchangeOperation::Read);
+            m_session.searchAndRead();
         runWhenSettled();
     });
 }
@@ -469,7 +415,7 @@ void TAppForm::runWhenSettled() {
         return;
     // The search returns with the device identified; its read, and the result the user
     // must close, follow without a notification of their end.
-    if (m_link->record().state != ExchangeState::Idle || QApplication::activeModalWidget()) {
+    if (link().record().state != ExchangeState::Idle || QApplication::activeModalWidget()) {
         QTimer::singleShot(SettleCheckMs, this, &TAppForm::runWhenSettled);
         return;
     }
@@ -478,7 +424,7 @@ void TAppForm::runWhenSettled() {
 }
 
 bool TAppForm::FormCloseQuery() {
-    if (!m_document.isModified())
+    if (!document().isModified())
         return true;
     const DialogResult answer =
         m_dialogs.showMessage(MessageDialog::Hinweis, QStringLiteral("Hinweis"),
@@ -495,12 +441,12 @@ bool TAppForm::FormCloseQuery() {
 }
 
 void TAppForm::FormClose() {
-    if (!m_settings.save(m_document.folder(), portInUse()))
+    if (!m_settings.save(document().folder(), portInUse()))
         return; // the port is released when the program ends
-    SerialLink& port = m_link->ComPort1();
+    SerialLink& port = link().ComPort1();
     if (port.isOpen()) {
         port.close(); // appends the trace when logging is on
-        m_link->pause(ClosingWaitMs);
+        link().pause(ClosingWaitMs);
     }
 }
 

@@ -1,12 +1,10 @@
 #pragma once
 
 #include "Settings.h"
-#include "link/ExchangeHost.h"
 #include "model/ConfigModel.h"
 #include "model/Dialogs.h"
-#include "model/Document.h"
-#include "model/ImageBuffers.h"
 #include "report/PrintDialogs.h"
+#include "session/EditorSession.h"
 
 #include <QMainWindow>
 #include <QPrinter>
@@ -25,17 +23,12 @@ namespace talvaro {
 
 class EditorPages;
 class HelpPanel;
-class FirmwareUpdate;
-class HistoryRecorder;
-class HistoryStore;
-class LinkSession;
-class SessionFirmwareHost;
 class ModelBinder;
 struct PrintCommandHost;
 
-// The main window: owns the edited configuration, its device type, file name and
-// modified mark, and hosts the pages, the help panel and the status bar.
-class TAppForm : public QMainWindow, public EditorView, public ExchangeHost {
+// The main window: the editor session's face with pages, tree, help panel, menu and
+// status bar. The session owns the configuration, its file and the device link.
+class TAppForm : public QMainWindow, public EditorView {
     Q_OBJECT
 public:
     // Without the search at the first showing, for tests that need no device.
@@ -44,20 +37,19 @@ public:
              FirstShowSearch search = FirstShowSearch::On, QWidget* parent = nullptr);
     ~TAppForm() override;
 
-    void setDeviceType(DeviceType code) override;
-    void markModified();
-    void updateTitle() override;
+    EditorSession& session() { return m_session; }
+    void setDeviceType(DeviceType code) { m_session.setDeviceType(code); }
+    void markModified() { m_session.document().markModified(); }
 
-    // Configuration files. The save commands answer 0 when saved or nothing is to be done
-    // and -1 when the pending command must stop.
-    static const QString SaveNowQuestion;
-    bool askToSave(const QString& question = SaveNowQuestion);
-    void newConfiguration() override;
-    void openConfiguration();
-    int saveConfiguration();
-    int saveConfigurationAs();
-    // Reads a configuration file as "Öffnen..." does once its dialog has named it.
-    void openConfigurationFile(const QString& path);
+    // Configuration files, as the session has them.
+    bool askToSave(const QString& question = EditorSession::SaveNowQuestion) {
+        return m_session.askToSave(question);
+    }
+    void newConfiguration() { m_session.newConfiguration(); }
+    void openConfiguration() { m_session.openConfiguration(); }
+    int saveConfiguration() { return m_session.saveConfiguration(); }
+    int saveConfigurationAs() { return m_session.saveConfigurationAs(); }
+    void openConfigurationFile(const QString& path) { m_session.openConfigurationFile(path); }
 
     // Runs `then` once the search at the first showing has settled the device type and
     // what it started (the read, its result) has ended; without that search, right
@@ -75,35 +67,27 @@ public:
     const QStringList& reportLines() const { return m_reportLines; }
     int helpTopic() const { return m_helpTopic; }
 
-    // What the device link needs of the window.
-    void encodeImage() override;
-    void decodeImage() override;
-    void setStatusText(StatusPanel panel, const QString& text) override;
-    bool checkPinBeforeUse() override;
-    bool anyExtensionRingsExternally() const override;
-    void stopFirmwareStartTimer() override;
-    void deviceIdentified() override;
-    bool needsBackupBeforeWriting() override;
-    bool imageTransferred(const TransferredImage& transferred) override;
+    void encodeImage() { m_session.encodeImage(); }
 
     // The configuration history: "Verlauf..." and "Vergleichen mit...".
     void VerlaufExecute();
     void VergleichenMitExecute();
-    HistoryStore& history() { return *m_history; }
+    HistoryStore& history() { return m_session.history(); }
 
     // What the editing rules need of the window.
     bool isContactPageVisible() const override;
     void showContactPage() override;
     void focusPinField() override;
 
-    ConfigModel& model() { return m_model; }
+    ConfigModel& model() { return m_session.model(); }
     EditorPages& pages() { return *m_pages; }
-    Document& document() override { return m_document; }
-    const Document& document() const { return m_document; }
-    ImageBuffers& images() override { return m_images; }
-    LinkSession& link() { return *m_link; }
-    FirmwareUpdate& firmwareUpdate() { return *m_firmware; }
-    quint16 portInUse() const;
+    Document& document() { return m_session.document(); }
+    const Document& document() const { return m_session.document(); }
+    ImageBuffers& images() { return m_session.images(); }
+    LinkSession& link() { return m_session.link(); }
+    const LinkSession& link() const { return m_session.link(); }
+    FirmwareUpdate& firmwareUpdate() { return m_session.firmwareUpdate(); }
+    quint16 portInUse() const { return m_session.portInUse(); }
     bool comLogging() const;
     // The serial trace from now on (Extras, --trace); the settings value sets it at start.
     void setComLogging(bool on);
@@ -133,10 +117,9 @@ private:
     void rebuildTree();
     void assignHints();
     PrintCommandHost printHost();
+    // The pages and the tree follow the session's device type.
+    void deviceTypeChanged(DeviceType code);
 
-    enum class SaveOutcome { Saved, Cancelled, Failed };
-    SaveOutcome saveAs();
-    bool writeImage(const QString& path, const QString& failureLine);
     void loadFromHistory(const QString& id);
     void compareWith(DeviceType type, const QByteArray& image, const QString& caption);
 
@@ -152,9 +135,7 @@ private:
 
     Dialogs& m_dialogs;
     PrintDialogs& m_printDialogs;
-    Document m_document;
-    ImageBuffers m_images;
-    ConfigModel m_model;
+    EditorSession m_session;
     std::unique_ptr<EditorPages> m_pages;
     ModelBinder* m_binder = nullptr;
     std::unique_ptr<HelpPanel> m_help;
@@ -164,15 +145,9 @@ private:
     const QTreeWidgetItem* m_currentAtPress = nullptr;
     SettingsStore m_settings;
 
-    LinkSession* m_link = nullptr;
-    std::unique_ptr<SessionFirmwareHost> m_firmwareHost;
-    std::unique_ptr<FirmwareUpdate> m_firmware;
     bool m_firstShow = true;
     FirstShowSearch m_firstShowSearch;
-    QString m_searchPrefix;
     std::vector<std::function<void()>> m_afterStartSearch;
-    std::unique_ptr<HistoryStore> m_history;
-    std::unique_ptr<HistoryRecorder> m_recorder;
 
     QAction* FileNew1 = nullptr;
     QAction* FileOpen1 = nullptr;

@@ -2,7 +2,7 @@
 // dialog "Konfigurationsverlauf" and the comparison window.
 #include "AppForm.h"
 
-#include "history/HistoryRecorder.h"
+#include "history/HistoryStore.h"
 #include "model/ConfigFile.h"
 #include "report/ReportDiff.h"
 
@@ -24,32 +24,20 @@ HistoryRow rowOf(const HistoryEntry& entry) {
 
 } // namespace
 
-void TAppForm::deviceIdentified() {
-    m_recorder->deviceFound();
-}
-
-bool TAppForm::needsBackupBeforeWriting() {
-    return !m_recorder->deviceHeld();
-}
-
-bool TAppForm::imageTransferred(const TransferredImage& transferred) {
-    return m_recorder->record(transferred);
-}
-
 void TAppForm::VerlaufExecute() {
     for (;;) {
         QList<HistoryRow> rows;
-        for (const HistoryEntry& entry : m_history->entries())
+        for (const HistoryEntry& entry : history().entries())
             rows << rowOf(entry);
-        const HistoryChoice choice = m_dialogs.execHistory(rows, m_document.deviceType());
-        const std::optional<HistoryEntry> entry = m_history->find(choice.id);
+        const HistoryChoice choice = m_dialogs.execHistory(rows, document().deviceType());
+        const std::optional<HistoryEntry> entry = history().find(choice.id);
         if (choice.command == HistoryCommand::Close || !entry)
             return;
         if (choice.command == HistoryCommand::Delete) {
-            m_history->remove(entry->id);
+            history().remove(entry->id);
             continue;
         }
-        const std::optional<QByteArray> image = m_history->image(*entry);
+        const std::optional<QByteArray> image = history().image(*entry);
         if (!image)
             return;
         switch (choice.command) {
@@ -59,9 +47,8 @@ void TAppForm::VerlaufExecute() {
             return compareWith(entry->event.type, *image,
                                entry->event.action + QStringLiteral(" ") + rowOf(*entry).time);
         case HistoryCommand::SaveAs: {
-            const QString path =
-                m_dialogs.getSaveFileName({m_document.folder(), entry->id + m_document.configExt,
-                                           m_document.configFilter, m_document.configExt});
+            const QString path = m_dialogs.getSaveFileName(
+                document().configSaveRequest(entry->id + QLatin1Char('.') + ConfigExt));
             if (!path.isEmpty())
                 writeConfigurationFile(
                     path, [&image] { return *image; }, SaveAsFailedLine, m_dialogs);
@@ -76,27 +63,19 @@ void TAppForm::VerlaufExecute() {
 void TAppForm::loadFromHistory(const QString& id) {
     if (!askToSave())
         return;
-    const std::optional<HistoryEntry> entry = m_history->find(id);
-    const std::optional<QByteArray> image = entry ? m_history->image(*entry) : std::nullopt;
-    if (!image)
-        return;
-    if (entry->event.type != m_document.deviceType())
-        setDeviceType(entry->event.type);
-    m_images.working(m_document.deviceType()) = *image;
-    m_model.decodeImage(m_images);
-    // Not the file it came from: the restored configuration is to be programmed or saved.
-    updateTitle();
-    markModified();
+    const std::optional<HistoryEntry> entry = history().find(id);
+    const std::optional<QByteArray> image = entry ? history().image(*entry) : std::nullopt;
+    if (image)
+        m_session.loadImage(entry->event.type, *image);
 }
 
 void TAppForm::VergleichenMitExecute() {
-    const QString path = m_dialogs.getOpenFileName({m_document.folder(), m_document.configMask,
-                                                    m_document.configFilter, m_document.configExt});
+    const QString path = m_dialogs.getOpenFileName(document().configOpenRequest());
     if (path.isEmpty())
         return;
-    const DeviceType type = m_document.deviceType();
+    const DeviceType type = document().deviceType();
     const std::optional<QByteArray> bytes =
-        readConfigurationFile(path, m_images.working(type).size(), m_dialogs);
+        readConfigurationFile(path, images().working(type).size(), m_dialogs);
     if (bytes)
         compareWith(type, *bytes, path);
 }
@@ -104,7 +83,7 @@ void TAppForm::VergleichenMitExecute() {
 void TAppForm::compareWith(DeviceType type, const QByteArray& image, const QString& caption) {
     // The editor is "Neu"; the other configuration is read as the editor's type would.
     const QStringList other = markedReportLines(type, image, m_dialogs);
-    const QStringList editor = markedReportLines(m_model, m_document.deviceType());
+    const QStringList editor = markedReportLines(model(), document().deviceType());
     QList<ComparedLine> lines;
     for (const ReportDifference& difference : compareReports(other, editor))
         lines.append({difference.section, difference.before.value_or(QString()),

@@ -36,7 +36,7 @@ constexpr int OtherNodeTopic = 1;
 
 void TAppForm::showPage(const QTreeWidgetItem* node) {
     const QString text = node->text(0);
-    if (!m_model.checkPinOnLeave(true)) {
+    if (!model().checkPinOnLeave(true)) {
         selectContactNodeLater();
         return;
     }
@@ -79,7 +79,7 @@ void TAppForm::TreeView1Click() {
 }
 
 void TAppForm::TreeView1Enter() {
-    m_model.checkPinOnLeave(false);
+    model().checkPinOnLeave(false);
 }
 
 } // namespace talvaro

@@ -15,14 +15,14 @@ constexpr int SupportHistoryEntries = 10;
 } // namespace
 
 void TAppForm::setComLogging(bool on) {
-    m_link->ComPort1().setComLogging(on);
+    link().ComPort1().setComLogging(on);
     const QSignalBlocker quiet(ComLogging1);
     ComLogging1->setChecked(on);
 }
 
 void TAppForm::saveSupportReport() {
     FileDialogRequest request;
-    request.folder = m_document.workDir;
+    request.folder = document().workDir();
     request.proposedName = QStringLiteral("Talvaro-Fehlerbericht.txt");
     request.filter = QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
     request.defaultExt = QStringLiteral("txt");
@@ -31,11 +31,11 @@ void TAppForm::saveSupportReport() {
         return;
     SupportFacts facts;
     facts.program = QStringLiteral("talvaro");
-    facts.deviceText = m_link->record().deviceText;
+    facts.deviceText = link().record().deviceText;
     facts.devicePort = portInUse();
     facts.traceOn = comLogging();
-    facts.traceFile = m_link->ComPort1().trace().fileName();
-    facts.historyTimes = m_history->newestTimes(SupportHistoryEntries);
+    facts.traceFile = link().ComPort1().trace().fileName();
+    facts.historyTimes = history().newestTimes(SupportHistoryEntries);
     QString error;
     if (!talvaro::saveSupportReport(path, facts, error))
         m_dialogs.showMessageBox(

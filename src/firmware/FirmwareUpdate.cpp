@@ -75,12 +75,7 @@ void FirmwareUpdate::setView(FirmwareView* view) {
 }
 
 QString FirmwareUpdate::chooseFile() {
-    const Document& document = m_host.document();
-    FileDialogRequest request;
-    request.proposedName = document.firmwareMask;
-    request.filter = document.firmwareFilter;
-    request.defaultExt = document.firmwareExt;
-    return m_dialogs.getOpenFileName(request);
+    return m_dialogs.getOpenFileName(m_host.document().firmwareOpenRequest());
 }
 
 void FirmwareUpdate::OKBtnClick(const QString& fileName) {

@@ -189,9 +189,9 @@ void DeviceExchange::goOffline() {
 
 void DeviceExchange::beginRead() {
     m_link.disarm();
-    m_link.armForBytes(m_host.document().readPacketSize, ReadTicks);
+    m_link.armForBytes(m_host.document().readPacketSize(), ReadTicks);
     m_record.state = ExchangeState::ReadImage;
-    m_link.write(m_host.document().readCommand);
+    m_link.write(m_host.document().readCommand());
 }
 
 void DeviceExchange::beginWrite() {
@@ -209,9 +209,9 @@ void DeviceExchange::writeImage() {
     m_host.encodeImage();
     m_link.disarm();
     m_link.armForBytes(1, AckTicks);
-    m_sendLimit = m_host.document().imageLength;
+    m_sendLimit = m_host.document().imageLength();
     m_record.state = ExchangeState::AwaitWriteAck;
-    m_link.write(m_host.document().writeCommand);
+    m_link.write(m_host.document().writeCommand());
 }
 
 void DeviceExchange::beginLoaderHandshake() {

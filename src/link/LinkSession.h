@@ -25,6 +25,7 @@ public:
     ~LinkSession() override;
 
     SerialLink& ComPort1() { return m_port; }
+    const SerialLink& ComPort1() const { return m_port; }
     PacketMatcher& DataPacket1() { return m_matcher; }
     DeviceExchange& exchange() { return m_exchange; }
     DeviceSearch& search() { return m_search; }

@@ -2,52 +2,62 @@
 
 namespace talvaro {
 
-Document::Document(QObject* parent) : QObject(parent) {}
+Document::Document(QObject* parent) : QObject(parent) {
+    refreshCaption();
+}
 
 void Document::applyDeviceType(DeviceType code) {
     m_deviceType = code;
-    const DeviceTypeProfile& p = deviceProfile(code);
-    titleBase = p.windowTitle;
-    defaultFileName = DefaultFileName;
-    configExt = ConfigExt;
-    configFilter = p.configFilter;
-    configMask = ConfigMask;
-    firmwareExt = FirmwareExt;
-    firmwareFilter = p.firmwareFilter;
-    firmwareMask = FirmwareMask;
-    reportTitle = p.label;
-    const FamilyProfile& f = familyProfile(code);
-    imageLength = f.imageLength;
-    readPacketSize = f.readReplyLength;
-    readCommand = f.readCommand;
-    writeCommand = f.writeCommand;
+    refreshCaption();
 }
 
-void Document::setCaption(const QString& caption) {
+void Document::setFilePath(const QString& path) {
+    m_filePath = path;
+    refreshCaption();
+}
+
+void Document::startUntitled() {
+    m_untitled = true;
+    setFilePath(m_workDir + DefaultFileName);
+}
+
+void Document::markModified() {
+    m_modified = true;
+    refreshCaption();
+}
+
+void Document::updateTitle() {
+    m_modified = false;
+    refreshCaption();
+}
+
+void Document::refreshCaption() {
+    const QString caption = titleBase() + QStringLiteral(" - ") + fileName() +
+                            (m_modified ? QStringLiteral("*") : QString());
     if (caption == m_caption)
         return;
     m_caption = caption;
     emit captionChanged(m_caption);
 }
 
-void Document::markModified() {
-    if (m_modified)
-        return;
-    m_modified = true;
-    setCaption(m_caption + QLatin1Char('*'));
-}
-
-void Document::updateTitle() {
-    setCaption(titleBase + QStringLiteral(" - ") + fileName());
-    m_modified = false;
-}
-
 QString Document::fileName() const {
-    return fileNameOf(filePath);
+    return fileNameOf(m_filePath);
 }
 
 QString Document::folder() const {
-    return folderOf(filePath);
+    return folderOf(m_filePath);
+}
+
+FileDialogRequest Document::configOpenRequest() const {
+    return {folder(), ConfigMask, configFilter(), ConfigExt};
+}
+
+FileDialogRequest Document::configSaveRequest(const QString& name) const {
+    return {folder(), name.isEmpty() ? fileName() : name, configFilter(), ConfigExt};
+}
+
+FileDialogRequest Document::firmwareOpenRequest() const {
+    return {QString(), FirmwareMask, firmwareFilter(), FirmwareExt};
 }
 
 QString folderOf(const QString& path) {

@@ -34,10 +34,10 @@ void TestAppForm::firstStartWithoutSettings() {
     QCOMPARE(form.windowTitle(), QStringLiteral("Talvaro - Konfigurator für Mirello 16 - Neu.tkx"));
     QCOMPARE(form.statusText(1), QStringLiteral("Verwendeter COM-Port: keiner"));
     QCOMPARE(form.statusText(0), QString());
-    QCOMPARE(form.document().filePath, QDir::currentPath() + "/Neu.tkx");
+    QCOMPARE(form.document().filePath(), QDir::currentPath() + "/Neu.tkx");
     QCOMPARE(form.document().deviceType(), 5u);
     QVERIFY(!form.document().isModified());
-    QVERIFY(form.document().untitled);
+    QVERIFY(form.document().isUntitled());
     QCOMPARE(form.portInUse(), quint16(0));
     QVERIFY(!form.comLogging());
     QVERIFY(form.page("PanelImage")->isVisibleTo(&form));
@@ -54,7 +54,7 @@ void TestAppForm::storedSettingsAreUsed() {
                            "[General]\nWorkDir=/daten/anlagen/\nCOM=21\nComLogging=1\n");
     ScriptedDialogs dialogs;
     TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
-    QCOMPARE(form.document().filePath, QStringLiteral("/daten/anlagen/Neu.tkx"));
+    QCOMPARE(form.document().filePath(), QStringLiteral("/daten/anlagen/Neu.tkx"));
     QCOMPARE(form.portInUse(), quint16(0));
     QVERIFY(form.comLogging());
     QVERIFY(SettingsSandbox::read(sandbox.userFile()).contains("COM=0"));
@@ -123,7 +123,7 @@ void TestAppForm::closeAnsweredYesSavesFirst() {
         QCOMPARE(dialogs.lastFileRequest.proposedName, QStringLiteral("Neu.tkx"));
         QCOMPARE(dialogs.lastFileRequest.defaultExt, QStringLiteral("tkx"));
         QCOMPARE(QFileInfo(path).size(), 76);
-        QCOMPARE(form.document().workDir, dir.path() + "/");
+        QCOMPARE(form.document().workDir(), dir.path() + "/");
     }
     {
         // A save that fails keeps the window open and the changes marked.
@@ -226,7 +226,7 @@ void TestAppForm::deviceTypeAboveSevenActsAsTypeZero() {
     QCOMPARE(form.document().deviceType(), 11u);
     QCOMPARE(form.windowTitle(),
              QStringLiteral("Talvaro - Konfigurator für Mirello 16 und Quenta 26 - Neu.tkx"));
-    QCOMPARE(form.document().imageLength, 60);
+    QCOMPARE(form.document().imageLength(), 60);
     QCOMPARE(form.tree()->topLevelItem(0)->child(0)->childCount(), 0);
 }
 

@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(form.document().deviceType(), DeviceType(6));
         QCOMPARE(form.model().state("LMDSpinEditAnzahlRufe").value, 7.0);
         QVERIFY(!form.document().isModified());
-        QCOMPARE(form.document().workDir, dir.path() + "/");
+        QCOMPARE(form.document().workDir(), dir.path() + "/");
     }
 
     void configurationFileOpensAfterTheStartUpRead() {

@@ -110,7 +110,7 @@ void TestEditorWindow::init() {
     m_sandbox = std::make_unique<SettingsSandbox>();
     m_dialogs = std::make_unique<ScriptedDialogs>();
     m_form = std::make_unique<TAppForm>(*m_dialogs, *m_dialogs, TAppForm::FirstShowSearch::Off);
-    m_form->document().workDir = m_dir.path() + "/";
+    m_form->document().setWorkDir(m_dir.path() + "/");
     m_form->show();
     QApplication::setActiveWindow(m_form.get());
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
@@ -118,7 +118,7 @@ void TestEditorWindow::init() {
 
 void TestEditorWindow::cleanup() {
     QVERIFY(m_dialogs->allAnswered());
-    m_form->document().clearModified();
+    m_form->document().updateTitle();
     m_form.reset();
 }
 
@@ -438,8 +438,8 @@ void TestEditorWindow::openAcceptsLongFilesAndRejectsShortOnes() {
     QCOMPARE(m_dialogs->lastFileRequest.proposedName, QStringLiteral("*.tkx"));
     QCOMPARE(m_form->windowTitle(),
              QStringLiteral("Talvaro - Konfigurator für Mirello 16 und Quenta 26 - sechs.tkx"));
-    QVERIFY(!m_form->document().untitled);
-    QCOMPARE(m_form->document().workDir, m_dir.path() + "/");
+    QVERIFY(!m_form->document().isUntitled());
+    QCOMPARE(m_form->document().workDir(), m_dir.path() + "/");
 
     m_form->setDeviceType(6);
     m_form->markModified();
@@ -484,7 +484,7 @@ void TestEditorWindow::newConfigurationAfterOpen() {
     m_form->newConfiguration();
     QCOMPARE(m_form->windowTitle(),
              QStringLiteral("Talvaro - Konfigurator für Mirello 16 - Neu.tkx"));
-    QVERIFY(m_form->document().untitled);
+    QVERIFY(m_form->document().isUntitled());
     QVERIFY(checked("RBvab23"));
 }
 
@@ -523,7 +523,7 @@ void TestEditorWindow::failedSaveKeepsTheOldFile() {
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("alter Inhalt"));
-    QCOMPARE(m_form->document().filePath, path); // keeps the chosen name
+    QCOMPARE(m_form->document().filePath(), path); // keeps the chosen name
 }
 
 void TestEditorWindow::helpFollowsPagesAndHints() {

@@ -76,7 +76,7 @@ void TestFirmwareMenu::loaderConfirmationStopsTheStartTimer() {
     QVERIFY(form.firmwareUpdate().startLoader());
     QVERIFY(form.firmwareUpdate().startTimer().isActive());
     // What the exchange does on "L".
-    form.stopFirmwareStartTimer();
+    form.session().stopFirmwareStartTimer();
     QVERIFY(!form.firmwareUpdate().startTimer().isActive());
 }
 

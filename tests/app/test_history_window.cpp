@@ -50,7 +50,7 @@ private slots:
         QCOMPARE(entries[2].event.action, ActionRead);
         QCOMPARE(form->history().image(entries[1]), first);
 
-        form->document().clearModified();
+        form->document().updateTitle();
         m_dialogs->expectHistory(HistoryCommand::Load, entries[1].id);
         trigger(*form, "Verlauf1");
         QCOMPARE(m_dialogs->historyRows.size(), 3);
@@ -76,7 +76,7 @@ private slots:
         trigger(*form, "Verlauf1");
         form->encodeImage();
         QCOMPARE(form->images().working(6), editor);
-        form->document().clearModified();
+        form->document().updateTitle();
     }
 
     void comparingWithAFile() {
@@ -106,7 +106,7 @@ private slots:
         trigger(*form, "Verlauf1");
         QCOMPARE(m_dialogs->comparedLines.size(), 1);
         QCOMPARE(m_dialogs->comparedLines.first().after, line.after);
-        form->document().clearModified();
+        form->document().updateTitle();
     }
 
 private:

@@ -61,7 +61,7 @@ void TestPortHelp::searchAgainFindsADevicePluggedInMeanwhile() {
     QCOMPARE(form.statusText(1), QStringLiteral("Verwendeter COM-Port: COM1"));
     QCOMPARE(form.document().deviceType(), 6u);
     QCOMPARE(form.images().working(6), dialogs.device->image(1));
-    form.document().clearModified();
+    form.document().updateTitle();
 }
 
 void TestPortHelp::traceItemSwitchesTheTrace() {

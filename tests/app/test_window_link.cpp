@@ -59,7 +59,7 @@ void TestWindowLink::firstShowingFindsReadsAndProgramsTheDevice() {
         const QByteArray sent = form.images().working(6);
         QCOMPARE(m_device->image(1), sent);
         QVERIFY(sent != deviceImage);
-        form.document().clearModified();
+        form.document().updateTitle();
         QVERIFY(form.close());
     }
     // The port of the device is kept for the next start.
@@ -83,13 +83,13 @@ void TestWindowLink::factoryResetProgramsTheDefaults() {
     dialogs.expect("ProgErgebnisDialog", DialogResult::Ok);
     form.findChild<QAction*>("Werkseinstellung")->trigger();
     QTRY_VERIFY(dialogs.allAnswered());
-    QVERIFY(form.document().untitled);
+    QVERIFY(form.document().isUntitled());
     ConfigModel defaults(form.document(), dialogs);
     ImageBuffers expected = form.images();
     defaults.applyFactoryDefaults();
     defaults.encodeImage(expected);
     QCOMPARE(m_device->image(1), expected.working(6));
-    form.document().clearModified();
+    form.document().updateTitle();
 }
 
 // Offline, "Konfiguration speichern" searches first; the Quenta 26 found while a Mirello
@@ -110,7 +110,7 @@ void TestWindowLink::programmingASiblingKeepsTheEdits() {
     QVERIFY(form.model().state("RBnab23").checked);
     QCOMPARE(form.model().state("LMDSpinEditAnzahlRufe").value, 7.0);
     QCOMPARE(m_device->image(1), form.images().working(6));
-    form.document().clearModified();
+    form.document().updateTitle();
 }
 
 QTEST_MAIN(TestWindowLink)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "headless/HeadlessHost.h"
-#include "headless/TerminalDialogs.h"
+#include "session/EditorSession.h"
+#include "session/TerminalDialogs.h"
 
 #include <QFile>
 #include <QProcess>
@@ -46,13 +46,15 @@ inline bool writeBytes(const QString& path, const QByteArray& bytes) {
 
 // The program's own model, for what the tool should have produced.
 struct ReferenceEditor {
-    explicit ReferenceEditor(talvaro::DeviceType type) : host(dialogs) { host.setDeviceType(type); }
+    explicit ReferenceEditor(talvaro::DeviceType type) : host(dialogs, std::nullopt) {
+        host.setDeviceType(type);
+    }
     QByteArray encoded() {
         host.encodeImage();
         return host.workingImage();
     }
     QString errText;
     QTextStream err{&errText};
-    talvaro::headless::TerminalDialogs dialogs{err};
-    talvaro::headless::HeadlessHost host;
+    talvaro::TerminalDialogs dialogs{err};
+    talvaro::EditorSession host;
 };

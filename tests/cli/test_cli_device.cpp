@@ -50,7 +50,7 @@ private:
     // What the program sends for `file` while the editor holds `type`.
     QByteArray encodedFile(DeviceType type, const QString& file) {
         ReferenceEditor editor(type);
-        return editor.host.openConfiguration(file) ? editor.encoded() : QByteArray();
+        return editor.host.openConfigurationFile(file) ? editor.encoded() : QByteArray();
     }
     QString makeFirmware(DeviceType type, const QString& name) {
         QProcess efwgen;

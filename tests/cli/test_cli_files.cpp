@@ -67,7 +67,7 @@ void TestCliFiles::showJsonCoversEveryControl() {
     editor.host.model().setChecked("RBWartemusikNein", true);
     QVERIFY(writeBytes(path("three.tkx"), editor.encoded()));
     ReferenceEditor opened(3);
-    QVERIFY(opened.host.openConfiguration(path("three.tkx")));
+    QVERIFY(opened.host.openConfigurationFile(path("three.tkx")));
 
     const CliResult result = runCli({"show", path("three.tkx"), "--type", "3", "--json"});
     QCOMPARE(result.status, 0);

@@ -73,7 +73,7 @@ void TestFirmwareDialog::browsingFillsTheFileName() {
     m_dialogs->expect(QStringLiteral("OpenDialog"), DialogResult::Ok, QStringLiteral("/f/a.efw"));
     QTest::mouseClick(m_dlg->BtnSuchen, Qt::LeftButton);
     QCOMPARE(m_dlg->Filename->text(), QStringLiteral("/f/a.efw"));
-    QCOMPARE(m_dialogs->lastFileRequest.filter, m_host->doc.firmwareFilter);
+    QCOMPARE(m_dialogs->lastFileRequest.filter, m_host->doc.firmwareFilter());
     m_dialogs->expect(QStringLiteral("OpenDialog"), DialogResult::Cancel);
     QTest::mouseClick(m_dlg->BtnSuchen, Qt::LeftButton);
     QCOMPARE(m_dlg->Filename->text(), QStringLiteral("/f/a.efw"));

@@ -1,7 +1,7 @@
 // The history as the device commands fill it, against a simulated device on a pty.
 #include "SimulatedPorts.h"
-#include "headless/DeviceSession.h"
 #include "history/HistoryRecorder.h"
+#include "session/DeviceSession.h"
 
 #include <QTemporaryDir>
 
@@ -9,18 +9,14 @@
 #include <memory>
 
 using namespace talvaro;
-using namespace talvaro::headless;
 
 namespace {
 
 // The command line's editor, link and history, in this process.
 struct Run {
-    explicit Run(const QString& root)
-        : dialogs(err), host(dialogs), session(host, dialogs), store(root),
-          recorder(store, dialogs) {
+    explicit Run(const QString& root) : dialogs(err), host(dialogs, root), session(host, dialogs) {
         dialogs.setRestartDelay(0);
         host.setDeviceType(5);
-        host.setHistory(&recorder);
     }
     // The editor with a few changes away from what the device holds.
     QByteArray edit(int rings) {
@@ -41,10 +37,9 @@ struct Run {
     QString errText;
     QTextStream err{&errText};
     TerminalDialogs dialogs;
-    HeadlessHost host;
+    EditorSession host;
     DeviceSession session;
-    HistoryStore store;
-    HistoryRecorder recorder;
+    HistoryStore& store = host.history();
 };
 
 } // namespace

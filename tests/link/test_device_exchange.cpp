@@ -60,7 +60,7 @@ class TestDeviceExchange : public QObject {
             if (state >= S::AwaitWriteAck && state <= S::AwaitChecksumAck)
                 exchange.beginWrite();
             if (state == S::WriteImage || state == S::AwaitChecksumAck)
-                acks(state == S::WriteImage ? 1 : int(host.doc.imageLength) + 1);
+                acks(state == S::WriteImage ? 1 : int(host.doc.imageLength()) + 1);
             if (state >= S::AwaitLoaderPrompt)
                 exchange.beginLoaderHandshake();
             if (state == S::AwaitLoaderReady)

@@ -27,7 +27,7 @@ struct ModelFixture {
     explicit ModelFixture(talvaro::DeviceType type = talvaro::DefaultDeviceType)
         : model(document, dialogs) {
         model.setView(&view);
-        document.filePath = QStringLiteral("/work/Neu.tkx");
+        document.setFilePath(QStringLiteral("/work/Neu.tkx"));
         switchTo(type);
     }
 

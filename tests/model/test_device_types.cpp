@@ -109,8 +109,8 @@ void TestDeviceTypes::codeAboveSevenActsAsTypeZero() {
     Document doc;
     doc.applyDeviceType(12);
     QCOMPARE(doc.deviceType(), 12u);
-    QCOMPARE(doc.titleBase, deviceProfile(0).windowTitle);
-    QCOMPARE(doc.imageLength, 60);
+    QCOMPARE(doc.titleBase(), deviceProfile(0).windowTitle);
+    QCOMPARE(doc.imageLength(), 60);
     // An unknown code recognises no device at all, not even type 0's.
     QVERIFY(!identifyDevice(12, QStringLiteral("Vorda 12")));
 }
@@ -150,22 +150,21 @@ void TestDeviceTypes::identificationStaysInTheModelGroup() {
 
 void TestDeviceTypes::documentStoresTheProfile() {
     Document doc;
-    doc.configFilter.clear();
     doc.applyDeviceType(6);
-    QCOMPARE(doc.titleBase, QStringLiteral("Talvaro - Konfigurator für Quenta 26"));
-    QCOMPARE(doc.reportTitle, QStringLiteral("Quenta 26 Konfiguration"));
-    QCOMPARE(doc.configFilter, deviceProfile(6).configFilter);
-    QCOMPARE(doc.readPacketSize, 77);
-    QCOMPARE(doc.writeCommand, QByteArray("W0000,4c\r"));
+    QCOMPARE(doc.titleBase(), QStringLiteral("Talvaro - Konfigurator für Quenta 26"));
+    QCOMPARE(doc.reportTitle(), QStringLiteral("Quenta 26 Konfiguration"));
+    QCOMPARE(doc.configFilter(), deviceProfile(6).configFilter);
+    QCOMPARE(doc.readPacketSize(), 77);
+    QCOMPARE(doc.writeCommand(), QByteArray("W0000,4c\r"));
     doc.applyDeviceType(1);
-    QCOMPARE(doc.readPacketSize, 61);
-    QCOMPARE(doc.readCommand, QByteArray("R0000,3c\r"));
+    QCOMPARE(doc.readPacketSize(), 61);
+    QCOMPARE(doc.readCommand(), QByteArray("R0000,3c\r"));
 }
 
 void TestDeviceTypes::modifiedMarkNeverDoubles() {
     Document doc;
     doc.applyDeviceType(5);
-    doc.filePath = QStringLiteral("/tmp/anlage/Büro.tkx");
+    doc.setFilePath(QStringLiteral("/tmp/anlage/Büro.tkx"));
     doc.updateTitle();
     QCOMPARE(doc.caption(), QStringLiteral("Talvaro - Konfigurator für Mirello 16 - Büro.tkx"));
     doc.markModified();

@@ -1,25 +1,22 @@
 // Commands that talk to the telephone system: read, program and reset.
 #include "Commands.h"
-#include "headless/DeviceSession.h"
-#include "history/HistoryRecorder.h"
+#include "link/LinkSession.h"
 #include "link/PortMap.h"
 #include "link/TraceLog.h"
 #include "model/ConfigFile.h"
+#include "session/DeviceSession.h"
 
 namespace talvaro::cli {
 
-using namespace talvaro::headless;
 namespace {
 
 // The editor and the link as the window holds them, for one device command.
 struct Device {
     Device(Io& io, const CommandLine& cmd)
-        : io(io), dialogs(io.err), host(dialogs), session(host, dialogs),
-          history(HistoryStore::defaultRoot()), recorder(history, dialogs) {
-        host.setDeviceType(cmd.deviceType());
-        host.setHistory(&recorder);
+        : io(io), dialogs(io.err), editor(dialogs), session(editor, dialogs) {
+        editor.setDeviceType(cmd.deviceType());
         if (cmd.isSet(QStringLiteral("trace"))) {
-            SerialLink& port = session.link().ComPort1();
+            SerialLink& port = editor.link().ComPort1();
             port.setLogFileName(TraceLog::defaultFilePath());
             port.setComLogging(true);
             io.err << "Serielles Protokoll: " << port.trace().fileName() << Qt::endl;
@@ -43,9 +40,9 @@ struct Device {
 
     // What the window's status bar shows, and the type the editor holds now.
     void printDevice() {
-        const quint16 port = session.link().record().portInUse;
-        const DeviceType type = host.document().deviceType();
-        io.out << host.statusText(StatusPanel::Device) << '\n'
+        const quint16 port = editor.portInUse();
+        const DeviceType type = editor.document().deviceType();
+        io.out << editor.statusText(StatusPanel::Device) << '\n'
                << "COM" << port << " (" << comPortPath(port) << ")\n"
                << "Gerätetyp " << type << " (" << deviceProfile(type).identity << ")\n";
     }
@@ -53,15 +50,13 @@ struct Device {
     // The image as the device holds it, byte for byte.
     bool saveDeviceImage(const QString& path) {
         return writeConfigurationFile(
-            path, [this] { return host.workingImage(); }, SaveAsFailedLine, dialogs);
+            path, [this] { return editor.workingImage(); }, SaveAsFailedLine, dialogs);
     }
 
     Io& io;
     TerminalDialogs dialogs;
-    HeadlessHost host;
+    EditorSession editor;
     DeviceSession session;
-    HistoryStore history;
-    HistoryRecorder recorder;
 };
 
 } // namespace
@@ -104,7 +99,7 @@ int runProgram(const QStringList& args, Io& io) {
     const QString file = cmd.positional(0);
     Device device(io, cmd);
     device.dialogs.setAssumeYes(cmd.isSet(QStringLiteral("yes")));
-    if (!device.host.openConfiguration(file) || !device.limitPorts(cmd))
+    if (!device.editor.openConfigurationFile(file) || !device.limitPorts(cmd))
         return ExitFailure;
     // The device is identified (and read) before the file goes into the editor: a
     // sibling model found by the search switches the type, and that resets the editor.
@@ -113,13 +108,13 @@ int runProgram(const QStringList& args, Io& io) {
     const QString backup = cmd.value(QStringLiteral("backup"));
     if (!backup.isEmpty() && !device.saveDeviceImage(backup))
         return ExitFailure;
-    if (!device.host.openConfiguration(file) || !device.session.program())
+    if (!device.editor.openConfigurationFile(file) || !device.session.program())
         return ExitFailure;
-    const QByteArray sent = device.host.workingImage();
+    const QByteArray sent = device.editor.workingImage();
     if (cmd.isSet(QStringLiteral("verify"))) {
         if (!device.session.read())
             return ExitFailure;
-        if (device.host.images().deviceCopy(device.host.document().deviceType()) != sent) {
+        if (device.editor.images().deviceCopy(device.editor.document().deviceType()) != sent) {
             device.dialogs.showMessageBox(
                 MessageIcon::Critical,
                 QStringLiteral("Die Konfiguration der Telefonanlage weicht von der "

@@ -1,21 +1,20 @@
 // Commands on configuration files: show, new, diff, report.
 #include "Commands.h"
 #include "ModelJson.h"
-#include "headless/HeadlessHost.h"
-#include "headless/TerminalDialogs.h"
 #include "model/ConfigFile.h"
 #include "model/FileErrors.h"
 #include "report/ModelReport.h"
 #include "report/ReportBuilder.h"
 #include "report/ReportCommands.h"
 #include "report/ReportDiff.h"
+#include "session/EditorSession.h"
+#include "session/TerminalDialogs.h"
 
 #include <QJsonDocument>
 #include <QPrinter>
 
 namespace talvaro::cli {
 
-using namespace talvaro::headless;
 namespace {
 
 // The editor as "setDeviceType" leaves it, holding FILE as "Ö&ffnen..." opens it.
@@ -24,11 +23,11 @@ struct OpenedFile {
         host.setDeviceType(type);
     }
     TerminalDialogs dialogs;
-    HeadlessHost host;
+    EditorSession host;
 };
 
 // The report's lines as printed, without the date line and the heading markers.
-QStringList reportLines(HeadlessHost& host) {
+QStringList reportLines(EditorSession& host) {
     QStringList lines =
         buildReport(reportInputFromModel(host.model(), host.document().deviceType()));
     for (QString& line : lines)
@@ -58,7 +57,7 @@ int runShow(const QStringList& args, Io& io) {
     if (const auto status = cmd.parse(args, io))
         return *status;
     OpenedFile file(io, cmd.deviceType());
-    if (!file.host.openConfiguration(cmd.positional(0)))
+    if (!file.host.openConfigurationFile(cmd.positional(0)))
         return ExitFailure;
     if (cmd.isSet(QStringLiteral("json"))) {
         io.out << QJsonDocument(modelJson(file.host.model(), cmd.deviceType()))
@@ -80,7 +79,7 @@ int runNew(const QStringList& args, Io& io) {
     if (const auto status = cmd.parse(args, io))
         return *status;
     TerminalDialogs dialogs(io.err);
-    HeadlessHost host(dialogs);
+    EditorSession host(dialogs);
     host.setDeviceType(cmd.deviceType());
     host.newConfiguration();
     const bool written = writeConfigurationFile(
@@ -104,8 +103,8 @@ int runDiff(const QStringList& args, Io& io) {
     OpenedFile a(io, cmd.deviceType());
     OpenedFile b(io, cmd.deviceType());
     // Trouble is status 2 here, as with diff: 1 already means "they differ".
-    if (!a.host.openConfiguration(cmd.positional(0)) ||
-        !b.host.openConfiguration(cmd.positional(1)))
+    if (!a.host.openConfigurationFile(cmd.positional(0)) ||
+        !b.host.openConfigurationFile(cmd.positional(1)))
         return ExitUsage;
     return printDifferences(io,
                             compareReports(markedReportLines(a.host.model(), cmd.deviceType()),
@@ -126,14 +125,14 @@ int runReport(const QStringList& args, Io& io) {
     if (pdf.isEmpty())
         return usageError(io, QStringLiteral("report"), QStringLiteral("--pdf OUT.pdf fehlt"));
     OpenedFile file(io, cmd.deviceType());
-    if (!file.host.openConfiguration(cmd.positional(0)))
+    if (!file.host.openConfigurationFile(cmd.positional(0)))
         return ExitFailure;
     // The printer names neither the file nor the reason.
     if (const auto problem = openProblem(pdf, QIODevice::WriteOnly)) {
         file.dialogs.showMessageBox(MessageIcon::Critical, *problem);
         return ExitFailure;
     }
-    HeadlessHost& host = file.host;
+    EditorSession& host = file.host;
     const PrintCommandHost printHost{
         [&host] { return host.checkPinBeforeUse(); },
         [&host] { return reportInputFromModel(host.model(), host.document().deviceType()); },

@@ -2,10 +2,8 @@
 #include "Commands.h"
 #include "firmware/Decryptfw.h"
 #include "firmware/FirmwareUpdate.h"
-#include "firmware/SessionFirmwareHost.h"
-#include "headless/DeviceSession.h"
-#include "history/HistoryRecorder.h"
 #include "model/FileErrors.h"
+#include "session/DeviceSession.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -14,7 +12,6 @@
 
 namespace talvaro::cli {
 
-using namespace talvaro::headless;
 namespace {
 
 // The firmware dialog's progress bar on a terminal; in a log or a pipe, where a
@@ -100,12 +97,9 @@ int runInstall(const QStringList& args, Io& io) {
     if (!firmwareFileReadable(cmd.positional(0), io))
         return ExitFailure;
     TerminalDialogs dialogs(io.err);
-    HeadlessHost host(dialogs);
+    // The reads before and after the update are kept in the history, as the window keeps them.
+    EditorSession host(dialogs);
     host.setDeviceType(cmd.deviceType());
-    // The reads before and after the update are kept, as the window keeps them.
-    HistoryStore history(HistoryStore::defaultRoot());
-    HistoryRecorder recorder(history, dialogs);
-    host.setHistory(&recorder);
     const QString port = cmd.value(QStringLiteral("port"));
     const quint16 portNumber = port.isEmpty() ? 0 : restrictSearchTo(port);
     if (!port.isEmpty() && portNumber == 0) {
@@ -113,13 +107,9 @@ int runInstall(const QStringList& args, Io& io) {
         return ExitFailure;
     }
     DeviceSession session(host, dialogs);
-    SessionFirmwareHost firmwareHost(host.document(), session.link());
-    FirmwareUpdate update(firmwareHost, dialogs);
+    FirmwareUpdate& update = host.firmwareUpdate();
     TerminalProgress progress(io.err);
     update.setView(&progress);
-    host.setFirmwareStartTimerStopped([&update] { update.stopStartTimer(); });
-    QObject::connect(&session.link(), &LinkSession::loaderReady, &update,
-                     &FirmwareUpdate::MsgLoaderReady);
 
     // As the window at its start: the device is searched for and identified first. A
     // device that does not answer any more (a failed update) is reached through the

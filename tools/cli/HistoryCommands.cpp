@@ -1,9 +1,9 @@
 // The configuration history: list, export, diff.
 #include "Commands.h"
-#include "headless/HeadlessHost.h"
-#include "headless/TerminalDialogs.h"
 #include "history/HistoryStore.h"
 #include "model/ConfigFile.h"
+#include "session/EditorSession.h"
+#include "session/TerminalDialogs.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -12,7 +12,6 @@
 
 namespace talvaro::cli {
 
-using namespace talvaro::headless;
 namespace {
 
 QJsonObject entryJson(const HistoryEntry& entry) {
@@ -113,7 +112,7 @@ struct Side {
         return true;
     }
     TerminalDialogs dialogs;
-    HeadlessHost host;
+    EditorSession host;
 };
 
 // The entry before `id` of the same device, for a diff with one argument.
@@ -157,7 +156,7 @@ int runHistoryDiff(const QStringList& args, Io& io) {
     }
     // A path that exists is a file, anything else an entry.
     const bool loaded = QFileInfo::exists(other) && !store.find(other)
-                            ? now.host.openConfiguration(other)
+                            ? now.host.openConfigurationFile(other)
                             : now.load(entryImage(store, other, now.dialogs));
     if (!loaded)
         return ExitUsage;

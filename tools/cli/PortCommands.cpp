@@ -1,9 +1,10 @@
 // The serial ports as the program sees them, and the report for support.
 #include "Commands.h"
-#include "headless/DeviceSession.h"
 #include "history/HistoryStore.h"
+#include "link/LinkSession.h"
 #include "link/PortListing.h"
 #include "link/SupportReport.h"
+#include "session/DeviceSession.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -54,14 +55,14 @@ QJsonObject diagnosisJson(const Diagnosis& diagnosis) {
 
 // The device as a read finds it: its name and firmware, and its port.
 void identifyDevice(DeviceType type, Io& io, SupportFacts& facts) {
-    headless::TerminalDialogs dialogs(io.err);
-    headless::HeadlessHost host(dialogs);
+    TerminalDialogs dialogs(io.err);
+    EditorSession host(dialogs);
     host.setDeviceType(type);
-    headless::DeviceSession session(host, dialogs);
+    DeviceSession session(host, dialogs);
     if (!session.read())
         return;
-    facts.deviceText = session.link().record().deviceText;
-    facts.devicePort = session.link().record().portInUse;
+    facts.deviceText = host.link().record().deviceText;
+    facts.devicePort = host.portInUse();
 }
 
 } // namespace

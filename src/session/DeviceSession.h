@@ -1,21 +1,19 @@
 #pragma once
 
-#include "headless/HeadlessHost.h"
-#include "headless/TerminalDialogs.h"
-#include "link/LinkSession.h"
+#include "session/EditorSession.h"
+#include "session/TerminalDialogs.h"
 
 #include <functional>
 
 // One conversation with the telephone system: the window's read, program and reset
 // commands, each run until its result or error message.
-namespace talvaro::headless {
+namespace talvaro {
 
 class DeviceSession {
 public:
-    DeviceSession(HeadlessHost& host, TerminalDialogs& dialogs);
+    DeviceSession(EditorSession& session, TerminalDialogs& dialogs);
 
-    LinkSession& link() { return m_link; }
-    bool connected() { return m_link.record().portInUse != 0; }
+    bool connected() const { return m_session.portInUse() != 0; }
 
     // "Konfiguration auslesen": searches first unless a device is known.
     bool read();
@@ -27,12 +25,12 @@ public:
 private:
     bool run(const std::function<void()>& start);
 
+    EditorSession& m_session;
     TerminalDialogs& m_dialogs;
-    LinkSession m_link;
 };
 
 // Limits the device search to one port ("COM<n>" or a device path) by assigning only
 // that number. Returns the COM number, or 0 when nothing stands behind the name.
 quint16 restrictSearchTo(const QString& port);
 
-} // namespace talvaro::headless
+} // namespace talvaro

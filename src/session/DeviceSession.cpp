@@ -1,4 +1,6 @@
-#include "headless/DeviceSession.h"
+#include "session/DeviceSession.h"
+
+#include "link/LinkSession.h"
 
 #include "link/PortMap.h"
 
@@ -6,7 +8,7 @@
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 
-namespace talvaro::headless {
+namespace talvaro {
 namespace {
 
 // A search over all twenty ports takes about twenty seconds; no step waits longer than
@@ -15,19 +17,19 @@ constexpr int OperationLimitMs = 120000;
 
 } // namespace
 
-DeviceSession::DeviceSession(HeadlessHost& host, TerminalDialogs& dialogs)
-    : m_dialogs(dialogs), m_link(host, dialogs) {}
+DeviceSession::DeviceSession(EditorSession& session, TerminalDialogs& dialogs)
+    : m_session(session), m_dialogs(dialogs) {}
 
 bool DeviceSession::read() {
-    return run([this] { m_link.commands().UpDownloadExecute(ExchangeOperation::Read); });
+    return run([this] { m_session.readDevice(); });
 }
 
 bool DeviceSession::program() {
-    return run([this] { m_link.commands().UpDownloadExecute(ExchangeOperation::Program); });
+    return run([this] { m_session.programDevice(); });
 }
 
 bool DeviceSession::factoryReset() {
-    return run([this] { m_link.commands().WerkseinstellungExecute(); });
+    return run([this] { m_session.resetDevice(); });
 }
 
 bool DeviceSession::run(const std::function<void()>& start) {
@@ -39,7 +41,7 @@ bool DeviceSession::run(const std::function<void()>& start) {
     if (m_dialogs.outcome() == Outcome::Running) {
         m_dialogs.showMessageBox(MessageIcon::Critical,
                                  QStringLiteral("Die Telefonanlage hat nicht geantwortet."));
-        m_link.DataPacket1().disarm();
+        m_session.link().DataPacket1().disarm();
     }
     return m_dialogs.outcome() == Outcome::Succeeded;
 }
@@ -58,4 +60,4 @@ quint16 restrictSearchTo(const QString& port) {
     return static_cast<quint16>(number);
 }
 
-} // namespace talvaro::headless
+} // namespace talvaro

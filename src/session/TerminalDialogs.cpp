@@ -1,8 +1,8 @@
-#include "headless/TerminalDialogs.h"
+#include "session/TerminalDialogs.h"
 
 #include <QThread>
 
-namespace talvaro::headless {
+namespace talvaro {
 namespace {
 
 // A message's lines on one line of the terminal; "\r\n" inside a text breaks it.
@@ -108,4 +108,4 @@ void TerminalDialogs::closeTransfer() {
         m_transferClosed();
 }
 
-} // namespace talvaro::headless
+} // namespace talvaro

@@ -8,7 +8,7 @@
 // "&Ja" only when the user said so beforehand (--yes), and no person is ever waited for.
 // A dialog that ends an operation (a result, an error, a refusal) is remembered, so the
 // caller knows when and how the operation has ended.
-namespace talvaro::headless {
+namespace talvaro {
 
 enum class Outcome { Running, Succeeded, Failed };
 
@@ -67,4 +67,4 @@ private:
     std::function<void()> m_transferClosed;
 };
 
-} // namespace talvaro::headless
+} // namespace talvaro
