@@ -1,5 +1,6 @@
 #include "AppForm.h"
 
+#include "AccessibleNames.h"
 #include "AppIcon.h"
 #include "EditorPages.h"
 #include "EditorWidgets.h"
@@ -401,6 +402,7 @@ void TAppForm::setDeviceType(DeviceType code) {
     m_document.applyDeviceType(code);
     m_model.adaptToDeviceType();
     m_pages->applyDeviceType(code);
+    describeWindowControls(*this, *m_pages, code);
     rebuildTree();
     updateTitle();
 }
