@@ -1,5 +1,6 @@
 #include "AppForm.h"
 
+#include "AccessibleNames.h"
 #include "AppIcon.h"
 #include "EditorPages.h"
 #include "EditorWidgets.h"
@@ -356,6 +357,7 @@ void TAppForm::rebuildTree() {
 
 void TAppForm::deviceTypeChanged(DeviceType code) {
     m_pages->applyDeviceType(code);
+    describeWindowControls(*this, *m_pages, code);
     rebuildTree();
 }
 

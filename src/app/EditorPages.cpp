@@ -152,20 +152,24 @@ void EditorPages::buildKinds(QWidget* page) {
     heading(page, QStringLiteral("Gerätetyp und Berechtigungen"));
     auto* word = label(page, QStringLiteral("Anschluss"), QRect(8, 34, 140, 20), true);
     word->setObjectName(QStringLiteral("lblTlnAnschluss"));
-    for (const KindRow& row : KindRows) {
-        auto* l = new QLabel(page);
-        l->setObjectName(QString::fromLatin1(row.label));
-        l->setGeometry(8, 0, 200, 20);
+    std::array<QLabel*, KindRows.size()> kindLabels{};
+    for (size_t r = 0; r < KindRows.size(); ++r) {
+        kindLabels[r] = new QLabel(page);
+        kindLabels[r]->setObjectName(QString::fromLatin1(KindRows[r].label));
+        kindLabels[r]->setGeometry(8, KindTop + int(r) * RowStep, 200, 20);
     }
-    for (const PermissionRow& row : PermissionRows) {
-        auto* l = new QLabel(QString::fromUtf8(row.caption), page);
-        l->setObjectName(QString::fromLatin1(row.label));
-        l->setGeometry(8, 0, 200, 20);
+    std::array<QLabel*, PermissionRows.size()> permissionLabels{};
+    for (size_t r = 0; r < PermissionRows.size(); ++r) {
+        permissionLabels[r] = new QLabel(QString::fromUtf8(PermissionRows[r].caption), page);
+        permissionLabels[r]->setObjectName(QString::fromLatin1(PermissionRows[r].label));
+        permissionLabels[r]->setGeometry(8, PermissionTop + int(r) * RowStep, 200, 20);
     }
+    std::array<const QLabel*, 6> numberLabels{};
     for (int n = 1; n <= 6; ++n) {
         auto* number = label(page, QString::number(n), QRect(0, 34, ColumnWidth, 20), true);
         number->setObjectName(numbered("lblTlnNr", n));
         number->setAlignment(Qt::AlignCenter);
+        numberLabels[n - 1] = number;
 
         QFrame* kinds = settingPanel(page, numbered("PanelTyp", n),
                                      QRect(0, KindTop, ColumnWidth, RowStep * 5));
@@ -174,7 +178,13 @@ void EditorPages::buildKinds(QWidget* page) {
             auto* radio = new QRadioButton(kinds);
             radio->setObjectName(extensionName(KindRows[r].radioPrefix, n));
             radio->setGeometry(4, int(r) * RowStep, 20, 20);
+            m_permissionCells.append({radio, kindLabels[r], word, number});
         }
+    }
+    // Created after all kinds: Tab finishes the kinds table above before it enters the
+    // permissions below, instead of running down both for every extension.
+    for (int n = 1; n <= 6; ++n) {
+        const QLabel* number = numberLabels[n - 1];
         QFrame* permissions = settingPanel(page, numbered("PanelBerecht", n),
                                            QRect(0, PermissionTop, ColumnWidth, RowStep * 4));
         permissions->setFrameShape(QFrame::NoFrame);
@@ -185,14 +195,9 @@ void EditorPages::buildKinds(QWidget* page) {
                     : new QRadioButton(permissions);
             button->setObjectName(extensionName(PermissionRows[r].prefix, n));
             button->setGeometry(4, int(r) * RowStep, 20, 20);
+            m_permissionCells.append({button, permissionLabels[r], word, number});
         }
     }
-    for (size_t r = 0; r < KindRows.size(); ++r)
-        page->findChild<QLabel*>(QString::fromLatin1(KindRows[r].label))
-            ->move(8, KindTop + int(r) * RowStep);
-    for (size_t r = 0; r < PermissionRows.size(); ++r)
-        page->findChild<QLabel*>(QString::fromLatin1(PermissionRows[r].label))
-            ->move(8, PermissionTop + int(r) * RowStep);
 }
 
 void EditorPages::buildRing(QWidget* page) {
@@ -201,8 +206,10 @@ void EditorPages::buildRing(QWidget* page) {
     word->setObjectName(QStringLiteral("lblRufAnschluss"));
     const char* rows[] = {"Externanruf", "Klingeltaster 1", "Klingeltaster 2", "Klingeltaster 3",
                           "Klingeltaster 4"};
+    QLabel* rowLabels[5];
     for (int r = 0; r < 5; ++r)
-        label(page, QString::fromUtf8(rows[r]), QRect(8, KindTop + r * RowStep, 140, 20));
+        rowLabels[r] =
+            label(page, QString::fromUtf8(rows[r]), QRect(8, KindTop + r * RowStep, 140, 20));
     for (int n = 1; n <= 6; ++n) {
         auto* number =
             label(page, QString::number(n), QRect(SixColumns[n - 1], 34, ColumnWidth, 20), true);
@@ -214,10 +221,12 @@ void EditorPages::buildRing(QWidget* page) {
         auto* external = new QCheckBox(column);
         external->setObjectName(extensionName("CBarb", n));
         external->setGeometry(4, 0, 20, 20);
+        m_ringCells.append({external, rowLabels[0], word, number});
         for (int key = 1; key <= 4; ++key) {
             auto* box = new QCheckBox(column);
             box->setObjectName(extensionName(qPrintable(numbered("CBTaste", key) + "Ruf"), n));
             box->setGeometry(4, key * RowStep, 20, 20);
+            m_ringCells.append({box, rowLabels[key], word, number});
         }
     }
     auto* on = new QPushButton(QStringLiteral("Türrufe an allen Nebenstellen signalisieren"), page);

@@ -35,6 +35,18 @@ public:
 
     void applyDeviceType(DeviceType type);
 
+    // A cell of the extension grids and the labels over its row and column, as built:
+    // the row's caption, and the word and number that head the column.
+    struct GridCell {
+        QWidget* control;
+        const QLabel* row;
+        const QLabel* columnWord;
+        const QLabel* columnNumber;
+    };
+    const QList<GridCell>& permissionCells() const { return m_permissionCells; }
+    const QList<GridCell>& ringCells() const { return m_ringCells; }
+
+    QList<QWidget*> pageWidgets() const { return m_pages.values(); }
     PinEdit* pinField() const { return m_pin; }
     QWidget* widget(const QString& name) const;
 
@@ -53,6 +65,8 @@ private:
     QHash<QString, QWidget*> m_pages;
     QHash<QString, QWidget*> m_named;
     LayoutMemory m_memory;
+    QList<GridCell> m_permissionCells;
+    QList<GridCell> m_ringCells;
     PinEdit* m_pin = nullptr;
     QLabel* m_picture = nullptr;
 };

@@ -55,6 +55,12 @@ TMessageDialog::TMessageDialog(const QString& caption, Picture picture, QSize cl
     layout->addLayout(m_buttons);
 }
 
+void TMessageDialog::showEvent(QShowEvent* event) {
+    ResultDialog::showEvent(event);
+    // The text has no label of its own; the caption the caller gave says what it is.
+    m_message->setAccessibleName(windowTitle());
+}
+
 QPushButton* TMessageDialog::addOkButton() {
     QPushButton* ok = addResultButton(QStringLiteral("OK"), DialogResult::Ok);
     setDefaultButton(ok);

@@ -27,6 +27,7 @@ public:
     QPlainTextEdit* message() const { return m_message; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     QHBoxLayout* buttonRow() const { return m_buttons; }
     // The one "OK" button of the plain message windows, default and centred; Escape
     // answers as it does.

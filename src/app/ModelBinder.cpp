@@ -43,10 +43,14 @@ void ModelBinder::connectControl(const QString& name, QWidget* widget) {
         });
         connect(pin, &PinEdit::left, this, [this] { m_model.leavePinField(); });
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        // Radios are not grouped by the toolkit: the model decides who is selected, and a
-        // click on a selected radio must not clear it.
-        button->setAutoExclusive(false);
-        const bool radio = !m_model.radioGroup(name).isEmpty();
+        // Each panel holds exactly one radio group, so the toolkit's own grouping by parent
+        // matches the model's: screen readers see radio buttons, the arrow keys choose
+        // within the group, and a click on the selected radio keeps it. The model still
+        // decides who is selected; the widgets follow.
+        const QString group = m_model.radioGroup(name);
+        const bool radio = !group.isEmpty();
+        if (radio)
+            m_radioGroups[group] << name;
         connect(button, &QAbstractButton::clicked, this, [this, name, button, radio] {
             m_model.setChecked(name, radio ? true : button->isChecked());
             sync(name);
@@ -74,6 +78,25 @@ void ModelBinder::sync(const QString& name) {
             pin->setText(state.text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget))
         button->setChecked(state.checked);
+    if (const QString group = m_model.radioGroup(name); !group.isEmpty())
+        updateTabStop(group);
+}
+
+// Tab enters a radio group once, at its selected radio, or at the first one that can take
+// the focus while the selected one cannot.
+void ModelBinder::updateTabStop(const QString& group) {
+    QList<QWidget*> radios;
+    for (const QString& name : m_radioGroups.value(group))
+        radios << m_pages.widget(name);
+    const auto canTakeFocus = [](const QWidget* radio) {
+        return radio->isEnabled() && !radio->isHidden();
+    };
+    QWidget* stop = nullptr;
+    for (QWidget* radio : radios)
+        if (canTakeFocus(radio) && (qobject_cast<QAbstractButton*>(radio)->isChecked() || !stop))
+            stop = radio;
+    for (QWidget* radio : radios)
+        radio->setFocusPolicy(radio == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 } // namespace talvaro

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
+#include <QStringList>
 
 namespace talvaro {
 
@@ -20,9 +22,11 @@ public:
 private:
     void connectControl(const QString& name, QWidget* widget);
     void sync(const QString& name);
+    void updateTabStop(const QString& group);
 
     ConfigModel& m_model;
     const EditorPages& m_pages;
+    QHash<QString, QStringList> m_radioGroups; // group -> its radios
 };
 
 } // namespace talvaro

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -158,11 +159,15 @@ TWaehleComPortDlg::TWaehleComPortDlg(QWidget* parent)
     : ResultDialog(QStringLiteral("Dialog"), parent) {
     setObjectName(QStringLiteral("WaehleComPortDlg"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("COM-Schnittstelle wählen:"), this));
+    auto* caption = new QLabel(QStringLiteral("COM-Schnittstelle wählen:"), this);
+    layout->addWidget(caption);
     m_ports = new QComboBox(this);
     m_ports->setObjectName(QStringLiteral("CBSchnittstellen"));
     m_ports->setEditable(true);
     m_ports->setInsertPolicy(QComboBox::NoInsert);
+    // Named as the label above says, without its colon; the typing field inside as well.
+    m_ports->setAccessibleName(caption->text().chopped(1));
+    m_ports->lineEdit()->setAccessibleName(m_ports->accessibleName());
     layout->addWidget(m_ports);
     setFirstFocus(m_ports);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

@@ -51,6 +51,12 @@ TFirmwareDlg::TFirmwareDlg(QWidget* parent) : QDialog(parent) {
     OKBtn->setDefault(true);
     CancelBtn = named(new QPushButton(QStringLiteral("Abbrechen"), this), "CancelBtn");
     Label2->setBuddy(Filename);
+    // What a screen reader says: the labels beside the fields, the window's title for its
+    // text, and for "..." what the text asks the user to do.
+    Memo1->setAccessibleName(windowTitle());
+    Filename->setAccessibleName(Label2->text());
+    BtnSuchen->setAccessibleName(QStringLiteral("Firmwaredatei auswählen"));
+    ProgressBar1->setAccessibleName(Label1->text());
 
     auto* fields = new QGridLayout;
     fields->addWidget(Label2, 0, 0);

@@ -476,6 +476,13 @@ QList<HelpLine> helpTopicLines(int topic, DeviceType type) {
     return lines;
 }
 
+QString helpTopicTitle(int topic, DeviceType type) {
+    for (const HelpLine& l : helpTopicLines(topic, type))
+        if (l.bold)
+            return l.text;
+    return {};
+}
+
 QString helpTopicHtml(int topic, DeviceType type) {
     QString html;
     for (const HelpLine& l : helpTopicLines(topic, type)) {

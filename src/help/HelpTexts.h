@@ -20,6 +20,10 @@ struct HelpLine {
 // The lines of `topic` as they read for `type`; no lines for topic 0 or an unknown topic.
 QList<HelpLine> helpTopicLines(int topic, DeviceType type);
 
+// The bold heading that opens `topic` for `type`, what a screen reader says of a control;
+// empty for topic 0 or an unknown topic.
+QString helpTopicTitle(int topic, DeviceType type);
+
 // The same lines as rich text for the help box, one paragraph per line, bold lines bold.
 QString helpTopicHtml(int topic, DeviceType type);
 

@@ -3,7 +3,9 @@
 #include "app/AppForm.h"
 #include "app/EditorPages.h"
 #include "app/EditorWidgets.h"
+#include "model/NavigationTree.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -54,6 +56,22 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
+// The enabled controls that take the focus where the window shows them: tool bar, tree,
+// page and help panel. Menu and status bar are no page; the tree's nodes belong to it.
+void focusableControls(QAccessibleInterface* parent, QList<QAccessibleInterface*>& found) {
+    for (int i = 0; i < parent->childCount(); ++i) {
+        QAccessibleInterface* child = parent->child(i);
+        const QAccessible::Role role = child->role();
+        if (child->state().invisible || role == QAccessible::MenuBar ||
+            role == QAccessible::StatusBar)
+            continue;
+        if (child->state().focusable && !child->state().disabled)
+            found << child;
+        if (role != QAccessible::Tree)
+            focusableControls(child, found);
+    }
+}
+
 } // namespace
 
 class TestEditorWindow : public QObject {
@@ -86,6 +104,9 @@ private slots:
     void failedSaveKeepsTheOldFile();
     void helpFollowsPagesAndHints();
     void helpFollowsTheKeyboardFocus();
+    void everyControlHasAUniqueNameAndADescription_data();
+    void everyControlHasAUniqueNameAndADescription();
+    void keyboardAloneChangesAPermissionAndSaves();
     void readAsksToSaveUnsavedEditsFirst();
     void printingGoesThroughThePinCheck();
 
@@ -558,6 +579,68 @@ void TestEditorWindow::helpFollowsTheKeyboardFocus() {
     QTRY_COMPARE(QApplication::focusWidget(), w("RBHeranholenJa"));
     QCoreApplication::processEvents();
     QCOMPARE(m_form->helpTopic(), 16);
+}
+
+void TestEditorWindow::everyControlHasAUniqueNameAndADescription_data() {
+    QTest::addColumn<uint>("type");
+    QTest::addColumn<QString>("node");
+    for (uint type = 0; type <= HighestDeviceType; ++type)
+        for (const NavigationNode& node : navigationNodes(type))
+            QTest::addRow("%u %s", type, qPrintable(node.text)) << type << node.text;
+}
+
+void TestEditorWindow::everyControlHasAUniqueNameAndADescription() {
+    QFETCH(uint, type);
+    QFETCH(QString, node);
+    m_form->setDeviceType(type);
+    m_form->tree()->setCurrentItem(::node(m_form->tree(), node));
+    QList<QAccessibleInterface*> controls;
+    focusableControls(QAccessible::queryAccessibleInterface(m_form.get()), controls);
+    QStringList names;
+    for (QAccessibleInterface* control : controls) {
+        const QString name = control->text(QAccessible::Name);
+        QVERIFY2(!name.isEmpty() && !names.contains(name) &&
+                     !control->text(QAccessible::Description).isEmpty(),
+                 qPrintable(name + " / " + control->object()->objectName()));
+        names << name;
+    }
+    // The grid's names follow the type's word and number of extensions.
+    QVERIFY(node != "Berechtigungen" ||
+            names.contains(QStringLiteral("%1 %2: türberechtigt")
+                               .arg(type == 1 ? "Nebenstelle" : "Anschluss")
+                               .arg(familyProfile(type).extensions)));
+}
+
+// From the start, with keys alone: through the tree to "Berechtigungen", a permission
+// chosen with the arrow keys, and the file saved from the menu.
+void TestEditorWindow::keyboardAloneChangesAPermissionAndSaves() {
+    // Keys go where the window sends them: to an open menu, else to the focus.
+    const auto press = [](Qt::Key key) {
+        QWidget* popup = QApplication::activePopupWidget();
+        QTest::keyClick(popup ? popup : QApplication::focusWidget(), key);
+    };
+    const auto focusName = [] { return QApplication::focusWidget()->accessibleName(); };
+    for (int i = 0; i < 5 && QApplication::focusWidget() != m_form->tree(); ++i)
+        press(Qt::Key_Tab);
+    for (int i = 0; i < 6 && visiblePages(*m_form) != "PanelTln"; ++i)
+        press(Qt::Key_Down);
+
+    // One stop per radio group; the kinds of all six extensions before the permissions.
+    for (int i = 0; i < 7; ++i)
+        press(Qt::Key_Tab);
+    QCOMPARE(focusName(), QStringLiteral("Anschluss 1: amtsberechtigt"));
+    press(Qt::Key_Down);
+    QCOMPARE(focusName(), QStringLiteral("Anschluss 1: halbamtsberechtigt"));
+
+    // Alt reaches the menu bar; "In Datei speichern..." is the sixth entry of the first menu.
+    const QString path = m_dir.filePath("tastatur.tkx");
+    m_dialogs->expect("SaveDialog", DialogResult::Ok, path);
+    for (Qt::Key key : {Qt::Key_Alt, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down,
+                        Qt::Key_Down, Qt::Key_Down, Qt::Key_Return})
+        press(key);
+    m_form->newConfiguration();
+    m_form->openConfigurationFile(path);
+    QVERIFY(checked("RBhab21"));
 }
 
 void TestEditorWindow::readAsksToSaveUnsavedEditsFirst() {
