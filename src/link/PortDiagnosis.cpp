@@ -22,7 +22,7 @@ using Cause = PortFinding::Cause;
 struct CauseText {
     Cause cause;
     const char* key;  // the cause's name in the port list as JSON
-    const char* text; // the {fields} of fillIn() are filled in
+    const char* text; // findingText() fills in the {fields}
 };
 
 constexpr std::array<CauseText, 11> CauseTexts{{

@@ -185,8 +185,9 @@ QList<PortLock> SystemScan::locks(const QString& name) const {
             continue;
         seen.insert(canonical(path));
         PortLock lock{path, lockPid(file.read(64)), {}, false};
-        lock.running = lock.pid > 0 &&
-                       QFileInfo::exists(QStringLiteral("%1/%2").arg(m_roots.proc).arg(lock.pid));
+        if (lock.pid <= 0)
+            continue; // no holder to name, nothing to tell
+        lock.running = QFileInfo::exists(QStringLiteral("%1/%2").arg(m_roots.proc).arg(lock.pid));
         if (lock.running)
             lock.holder = processName(lock.pid);
         found << lock;

@@ -160,6 +160,9 @@ void TestPortHelp::supportReportLeavesTheConfigurationOut() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString report = QString::fromUtf8(file.readAll());
     QVERIFY(report.contains("Quenta 26 - Firmware"));
+    // Its own port, which refuses a second opening, is nobody else's.
+    QVERIFY(report.contains("COM1\t" + device.paths[0] + "\tvon diesem Programm geöffnet\n"));
+    QVERIFY(!report.contains("belegt"));
     QVERIFY2(report.contains("Byte Konfiguration ausgelassen]"), qPrintable(report));
     QVERIFY(!report.contains("03 09 02 07"));
     QVERIFY(report.contains("~/"));
