@@ -29,15 +29,21 @@ void TAppForm::saveSupportReport() {
     const QString path = m_dialogs.getSaveFileName(request);
     if (path.isEmpty())
         return;
+    // What the trace holds so far goes in too.
+    SerialLink& port = link().ComPort1();
+    if (port.trace().isRecording()) {
+        port.loggingAppend();
+        port.loggingOn();
+    }
     SupportFacts facts;
     facts.program = QStringLiteral("talvaro");
     facts.deviceText = link().record().deviceText;
     facts.devicePort = portInUse();
     facts.traceOn = comLogging();
-    facts.traceFile = link().ComPort1().trace().fileName();
+    facts.traceFile = port.trace().fileName();
     facts.historyTimes = history().newestTimes(SupportHistoryEntries);
     QString error;
-    if (!talvaro::saveSupportReport(path, facts, error))
+    if (!talvaro::saveSupportReport(path, facts, comPortPathsNow(), error))
         m_dialogs.showMessageBox(
             MessageIcon::Critical,
             QStringLiteral("Der Fehlerbericht konnte nicht gespeichert werden: %1").arg(error));

@@ -192,6 +192,7 @@ void DeviceExchange::beginRead() {
     m_link.armForBytes(m_host.document().readPacketSize(), ReadTicks);
     m_record.state = ExchangeState::ReadImage;
     m_link.write(m_host.document().readCommand());
+    m_link.incomingIsPayload();
 }
 
 void DeviceExchange::beginWrite() {
@@ -272,12 +273,14 @@ void DeviceExchange::writeAcknowledged(char reply) {
         return sendNextImageByte();
     m_link.armForBytes(1, ChecksumTicks);
     m_record.state = ExchangeState::AwaitChecksumAck;
+    m_link.nextWriteIsPayload();
     m_link.write(QByteArray(1, static_cast<char>(m_host.images().checksum)));
 }
 
 void DeviceExchange::sendNextImageByte() {
     const QByteArray& image = m_host.images().working(m_host.document().deviceType());
     m_link.armForBytes(1, AckTicks);
+    m_link.nextWriteIsPayload();
     m_link.write(QByteArray(1, image.at(m_sendCursor)));
     ++m_sendCursor;
     ++m_bytesSent;

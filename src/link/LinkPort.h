@@ -26,6 +26,10 @@ public:
     virtual bool isOpen() const = 0;
 
     virtual void write(const QByteArray& bytes) = 0;
+    // Bytes of a configuration image, marked in the serial trace so that the support
+    // report leaves them out: the next write, or what arrives until the next write.
+    virtual void nextWriteIsPayload() {}
+    virtual void incomingIsPayload() {}
     virtual void discardInput() = 0;
     virtual void discardOutput() = 0;
 

@@ -45,7 +45,7 @@ bool LinkSession::event(QEvent* event) {
 }
 
 QStringList LinkSession::accessHints() {
-    return PortDiagnosis().noDeviceLines();
+    return PortDiagnosis().run(numberedComPorts(comPortPathsNow())).lines();
 }
 
 } // namespace talvaro

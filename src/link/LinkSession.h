@@ -41,6 +41,8 @@ public:
     void close() override { m_port.close(); }
     bool isOpen() const override { return m_port.isOpen(); }
     void write(const QByteArray& bytes) override { m_port.write(bytes); }
+    void nextWriteIsPayload() override { m_port.nextWriteIsPayload(); }
+    void incomingIsPayload() override { m_port.incomingIsPayload(); }
     void discardInput() override { m_port.discardInput(); }
     void discardOutput() override { m_port.discardOutput(); }
     void armForLine(int ticks) override { m_matcher.armForLine(ticks); }

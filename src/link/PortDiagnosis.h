@@ -9,14 +9,15 @@
 #include <functional>
 
 // Why no telephone system answers on Linux: for the ports the search tries and the USB
-// serial adapters present, the causes that lie outside the device, each with its cure.
-// Runs only when asked (the search found nothing, the port list, the support report).
+// serial adapters present, the causes that lie outside the device, each named from what
+// the system shows of it and with its cure. Runs only when asked (the search found
+// nothing, the port list, the support report).
 namespace talvaro {
 
 struct PortAccess {
-    enum class Result { Opened, NoPermission, Busy, Missing, Failed };
+    enum class Result { Opened, NoPermission, Busy, Missing, Failed, NotProbed };
     Result result = Result::Opened;
-    QString reason; // the system's words when it could not be opened
+    QString reason; // why it could not be opened, in German
 };
 
 // Opens the port for a moment, without becoming its controlling terminal.
@@ -27,23 +28,33 @@ struct ComPortPath {
     QString path;
 };
 
-// COM1 to COM20, each with the device path behind it, as the search tries them.
-QList<ComPortPath> assignedComPorts();
+// The numbered ports of `paths`, the device paths behind COM1, COM2, ... (an empty entry
+// leaves that number without a port).
+QList<ComPortPath> numberedComPorts(const QStringList& paths);
+// The paths behind COM1 to COM20 as the port map gives them now, read once.
+QStringList comPortPathsNow();
 
 struct PortFinding {
     enum class Cause {
-        NoPermission,       // the user may not open the port
+        NoPermission,       // the user is not in the port's group
+        NotInThisLogin,     // in the group, but only from the next login on
+        AccessRefused,      // refused although the group is no reason
         HeldBy,             // a visible process holds it open
+        LockedBy,           // a running process left a lock file for it
+        StaleLock,          // a lock file of a process that runs no more
         Busy,               // it refuses exclusive access, the holder unseen
-        ModemManager,       // ModemManager probes USB and ACM ports
-        BrlttyHoldsAdapter, // a USB serial adapter without tty while brltty is around
+        ModemManager,       // ModemManager probes it
+        BrlttyHoldsAdapter, // brltty took a USB serial adapter
         AdapterWithoutTty,  // a USB serial adapter without tty: no driver
         NoSerialPort,       // nothing to search at all
     };
     Cause cause = Cause::NoSerialPort;
     quint16 number = 0; // the COM number; 0 for findings about the machine
     QString path;
-    ProcessInfo holder; // HeldBy
+    ProcessInfo holder; // HeldBy, LockedBy, StaleLock (PID only), ModemManager holding it
+    QString lockFile;   // LockedBy, StaleLock
+    DeviceFile file;    // the permission causes
+    QString reason;     // AccessRefused
     UsbId usb;          // ModemManager, adapters
     QString adapter;    // the adapter's own name, adapters only
     QString driver;     // the driver an adapter needs
@@ -57,8 +68,15 @@ QString findingKey(const PortFinding& finding);
 struct PortState {
     ComPortPath port;
     PortAccess access;
-    QString byId; // the /dev/serial/by-id name, where there is one
+    QString byId;     // the /dev/serial/by-id name, where there is one
+    UsbDevice usb;    // what the adapter behind it says of itself
+    bool own = false; // this program has it open
     QList<PortFinding> findings;
+
+    // Another program has it open or locked.
+    bool isHeld() const;
+    // Opened by the probe and nobody else's.
+    bool isFree() const;
 };
 
 struct Diagnosis {
@@ -71,19 +89,19 @@ class PortDiagnosis {
 public:
     using AccessProbe = std::function<PortAccess(const QString& path)>;
 
-    // `ownPid`: this program, whose own descriptors are no one else's hold.
+    // `ownPid`: this program, whose own descriptors and lock files are no one else's hold
+    // and whose open ports are not probed (they would refuse a second opening).
     explicit PortDiagnosis(SystemRoots roots = {}, AccessProbe probe = probePortAccess,
                            qint64 ownPid = currentPid());
 
     Diagnosis run(const QList<ComPortPath>& ports) const;
-    // The lines of the dialog "Keine Telefonanlage gefunden", for the ports searched.
-    QStringList noDeviceLines() const { return run(assignedComPorts()).lines(); }
 
     static qint64 currentPid();
 
 private:
-    PortState examine(const ComPortPath& port, const QMultiHash<QString, ProcessInfo>& open,
-                      bool modemManager) const;
+    struct Scene; // what holds for all ports
+    PortState examine(const ComPortPath& port, const Scene& scene) const;
+    QList<PortFinding> permissionFindings(const PortState& state, const Login& login) const;
     QList<PortFinding> adaptersWithoutTty() const;
 
     SystemScan m_scan;

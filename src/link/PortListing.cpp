@@ -1,29 +1,32 @@
 #include "PortListing.h"
 
-#include <QSerialPortInfo>
 #include <QStringList>
 
 namespace talvaro {
 
-QString PortDescription::text() const {
+QString usbDeviceText(const UsbDevice& usb) {
     QStringList parts;
-    for (const QString& part : {manufacturer, product})
+    for (const QString& part : {usb.manufacturer, usb.product})
         if (!part.isEmpty())
             parts << part;
-    if (!serialNumber.isEmpty())
-        parts << QStringLiteral("Seriennummer ") + serialNumber;
+    if (!usb.serialNumber.isEmpty())
+        parts << QStringLiteral("Seriennummer ") + usb.serialNumber;
     return parts.join(QStringLiteral(", "));
 }
 
-PortDescription describePort(const QString& path) {
-    const QSerialPortInfo info(path);
-    return {info.manufacturer(), info.description(), info.serialNumber()};
-}
-
-QString accessText(const PortAccess& access) {
-    return access.result == PortAccess::Result::Opened
-               ? QStringLiteral("frei")
-               : QStringLiteral("nicht verfügbar: ") + access.reason;
+QString portStatusText(const PortState& state) {
+    if (state.own)
+        return QStringLiteral("von diesem Programm geöffnet");
+    if (state.isHeld())
+        return QStringLiteral("belegt");
+    switch (state.access.result) {
+    case PortAccess::Result::Opened:
+        return QStringLiteral("frei");
+    case PortAccess::Result::NotProbed:
+        return QStringLiteral("nicht geprüft: das Öffnen baut eine Bluetooth-Verbindung auf");
+    default:
+        return QStringLiteral("nicht verfügbar: ") + state.access.reason;
+    }
 }
 
 QString portListText(const Diagnosis& diagnosis) {
@@ -35,8 +38,8 @@ QString portListText(const Diagnosis& diagnosis) {
     for (const PortState& state : diagnosis.ports) {
         text += QStringLiteral("COM%1\t%2\t%3\n")
                     .arg(state.port.number)
-                    .arg(state.port.path, accessText(state.access));
-        detail(describePort(state.port.path).text());
+                    .arg(state.port.path, portStatusText(state));
+        detail(usbDeviceText(state.usb));
         detail(state.byId);
         for (const PortFinding& finding : state.findings)
             detail(findingText(finding));

@@ -8,18 +8,12 @@
 // its device, what the adapter says of itself, and the diagnosis.
 namespace talvaro {
 
-struct PortDescription {
-    QString manufacturer;
-    QString product;
-    QString serialNumber;
-    // "Hersteller, Produkt, Seriennummer ..." of what is known; empty when nothing is.
-    QString text() const;
-};
+// "Hersteller, Produkt, Seriennummer ..." of what is known; empty when nothing is.
+QString usbDeviceText(const UsbDevice& usb);
 
-PortDescription describePort(const QString& path);
-
-// "frei", or "nicht verfügbar: " and the reason.
-QString accessText(const PortAccess& access);
+// "frei", "belegt", "von diesem Programm geöffnet", "nicht geprüft ..." or
+// "nicht verfügbar: " and the reason.
+QString portStatusText(const PortState& state);
 
 // One line per port, its details indented below it, then the findings about the machine.
 QString portListText(const Diagnosis& diagnosis);

@@ -80,6 +80,7 @@ void SerialLink::close() {
     if (!m_port.isOpen())
         return;
     m_trace.note(QStringLiteral("COM%1 geschlossen").arg(m_number));
+    m_trace.endPayload();
     if (m_comLogging)
         loggingAppend();
     m_port.close();

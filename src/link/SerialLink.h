@@ -28,6 +28,8 @@ public:
     QString errorText() const { return m_error; }
 
     void write(const QByteArray& bytes);
+    void nextWriteIsPayload() { m_trace.nextSentIsPayload(); }
+    void incomingIsPayload() { m_trace.incomingIsPayload(); }
     void discardInput();
     void discardOutput();
 

@@ -3,6 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <array>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace talvaro {
 namespace {
@@ -23,7 +29,69 @@ QString canonical(const QString& path) {
     return resolved.isEmpty() ? path : resolved;
 }
 
+// The lines of a colon-separated database (/etc/group, /etc/passwd), split into fields.
+QList<QStringList> databaseEntries(const QString& path) {
+    QList<QStringList> entries;
+    for (const QString& line : readTrimmed(path).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        if (!line.startsWith(QLatin1Char('#')))
+            entries << line.split(QLatin1Char(':'));
+    return entries;
+}
+
+// "Uid:\t1000\t1000..." of /proc/PID/status: the numbers after the key.
+QList<uint> statusNumbers(const QString& status, const QString& key) {
+    QList<uint> numbers;
+    for (const QString& line : status.split(QLatin1Char('\n')))
+        if (line.startsWith(key + QLatin1Char(':')))
+            for (const QString& field :
+                 line.mid(key.size() + 1)
+                     .split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+                numbers << field.toUInt();
+    return numbers;
+}
+
+// A lock file holds its owner's PID as text ("  1234\n", perhaps followed by more
+// lines), or as a binary int from older programs.
+qint64 lockPid(const QByteArray& bytes) {
+    bool ok = false;
+    const qint64 pid = bytes.left(bytes.indexOf('\n')).trimmed().toLongLong(&ok);
+    if (ok)
+        return pid;
+    if (bytes.size() == sizeof(qint32)) {
+        qint32 binary = 0;
+        std::memcpy(&binary, bytes.constData(), sizeof binary);
+        return binary;
+    }
+    return 0;
+}
+
+struct ModeBit {
+    uint bit;
+    char letter;
+};
+
+constexpr std::array<ModeBit, 9> ModeBits{{{S_IRUSR, 'r'},
+                                           {S_IWUSR, 'w'},
+                                           {S_IXUSR, 'x'},
+                                           {S_IRGRP, 'r'},
+                                           {S_IWGRP, 'w'},
+                                           {S_IXGRP, 'x'},
+                                           {S_IROTH, 'r'},
+                                           {S_IWOTH, 'w'},
+                                           {S_IXOTH, 'x'}}};
+
 } // namespace
+
+QString DeviceFile::modeText() const {
+    QString text(1, S_ISCHR(mode) ? QLatin1Char('c') : QLatin1Char('-'));
+    for (const ModeBit& m : ModeBits)
+        text += (mode & m.bit) ? QLatin1Char(m.letter) : QLatin1Char('-');
+    return text;
+}
+
+bool DeviceFile::groupMayReadWrite() const {
+    return (mode & S_IRGRP) && (mode & S_IWGRP);
+}
 
 SystemScan::SystemScan(SystemRoots roots) : m_roots(std::move(roots)) {}
 
@@ -68,14 +136,80 @@ QList<ProcessInfo> SystemScan::processesNamed(const QString& name) const {
     return found;
 }
 
-bool SystemScan::brlttyInstalled() const {
-    for (const QString& path : m_roots.brltty)
-        if (QFileInfo::exists(path))
+QString SystemScan::groupName(uint gid) const {
+    for (const QStringList& group : databaseEntries(m_roots.etc + QStringLiteral("/group")))
+        if (group.size() > 2 && group[2].toUInt() == gid && !group[2].isEmpty())
+            return group[0];
+    return QString::number(gid);
+}
+
+DeviceFile SystemScan::deviceFile(const QString& path) const {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return {true, info.st_gid, groupName(info.st_gid), info.st_mode};
+}
+
+Login SystemScan::login(qint64 pid) const {
+    const QString status = readTrimmed(QStringLiteral("%1/%2/status").arg(m_roots.proc).arg(pid));
+    Login login;
+    login.uid = statusNumbers(status, QStringLiteral("Uid")).value(1); // effective
+    for (const QStringList& user : databaseEntries(m_roots.etc + QStringLiteral("/passwd")))
+        if (user.size() > 2 && user[2].toUInt() == login.uid && !user[2].isEmpty())
+            login.user = user[0];
+    login.groups = statusNumbers(status, QStringLiteral("Groups"));
+    login.groups << statusNumbers(status, QStringLiteral("Gid")).value(1);
+    return login;
+}
+
+bool SystemScan::groupDatabaseLists(const QString& user, uint gid) const {
+    if (user.isEmpty())
+        return false;
+    for (const QStringList& entry : databaseEntries(m_roots.etc + QStringLiteral("/passwd")))
+        if (entry.size() > 3 && entry[0] == user && entry[3].toUInt() == gid)
+            return true;
+    for (const QStringList& group : databaseEntries(m_roots.etc + QStringLiteral("/group")))
+        if (group.size() > 3 && group[2].toUInt() == gid &&
+            group[3].split(QLatin1Char(',')).contains(user))
             return true;
     return false;
 }
 
-UsbId SystemScan::usbIdOfTty(const QString& name) const {
+QList<PortLock> SystemScan::locks(const QString& name) const {
+    QList<PortLock> found;
+    QSet<QString> seen;
+    for (const QString& folder : m_roots.locks) {
+        const QString path = folder + QStringLiteral("/LCK..") + name;
+        QFile file(path);
+        if (seen.contains(canonical(path)) || !file.open(QIODevice::ReadOnly))
+            continue;
+        seen.insert(canonical(path));
+        PortLock lock{path, lockPid(file.read(64)), {}, false};
+        if (lock.pid <= 0)
+            continue; // no holder to name, nothing to tell
+        lock.running = QFileInfo::exists(QStringLiteral("%1/%2").arg(m_roots.proc).arg(lock.pid));
+        if (lock.running)
+            lock.holder = processName(lock.pid);
+        found << lock;
+    }
+    return found;
+}
+
+std::optional<QHash<QString, QString>> SystemScan::udevProperties(const QString& name) const {
+    const QString number =
+        readTrimmed(m_roots.sys + QStringLiteral("/class/tty/") + name + QStringLiteral("/dev"));
+    QFile file(m_roots.udevData + QStringLiteral("/c") + number);
+    if (number.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QHash<QString, QString> properties;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1String("E:")))
+            properties.insert(line.mid(2).section(QLatin1Char('='), 0, 0),
+                              line.section(QLatin1Char('='), 1));
+    return properties;
+}
+
+UsbDevice SystemScan::usbDeviceOfTty(const QString& name) const {
     const QString top = canonical(m_roots.sys);
     QString folder =
         QFileInfo(m_roots.sys + QStringLiteral("/class/tty/") + name + QStringLiteral("/device"))
@@ -84,7 +218,10 @@ UsbId SystemScan::usbIdOfTty(const QString& name) const {
     while (!folder.isEmpty() && folder.startsWith(top) && folder != top) {
         const QString vendor = readTrimmed(folder + QStringLiteral("/idVendor"));
         if (!vendor.isEmpty())
-            return {vendor, readTrimmed(folder + QStringLiteral("/idProduct"))};
+            return {{vendor, readTrimmed(folder + QStringLiteral("/idProduct"))},
+                    readTrimmed(folder + QStringLiteral("/manufacturer")),
+                    readTrimmed(folder + QStringLiteral("/product")),
+                    readTrimmed(folder + QStringLiteral("/serial"))};
         folder = QFileInfo(folder).path();
     }
     return {};
@@ -105,6 +242,7 @@ QList<UsbInterface> SystemScan::usbInterfaces() const {
         usb.productName = readTrimmed(device + QStringLiteral("/product"));
         usb.interfaceClass = readTrimmed(folder + QStringLiteral("/bInterfaceClass"));
         usb.interfaceSubClass = readTrimmed(folder + QStringLiteral("/bInterfaceSubClass"));
+        usb.interfaceProtocol = readTrimmed(folder + QStringLiteral("/bInterfaceProtocol"));
         const QString driver = QFileInfo(folder + QStringLiteral("/driver")).canonicalFilePath();
         usb.driver = driver.isEmpty() ? QString() : QFileInfo(driver).fileName();
         usb.hasTty = !QDir(folder)

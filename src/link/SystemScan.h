@@ -1,23 +1,27 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QMultiHash>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // What Linux shows about serial ports beyond the ports themselves: the processes that
-// hold them open, the USB devices behind them and the USB serial adapters present.
-// Every root is a parameter, so that tests read small trees of their own.
+// hold them open or lock them, who may open them, the USB devices behind them, what udev
+// recorded of them and the USB serial adapters present. Every root is a parameter, so
+// that tests read small trees of their own.
 namespace talvaro {
 
 struct SystemRoots {
     QString sys = QStringLiteral("/sys");
     QString proc = QStringLiteral("/proc");
     QString dev = QStringLiteral("/dev");
-    // brltty counts as installed when one of these exists.
-    QStringList brltty = {QStringLiteral("/usr/bin/brltty"), QStringLiteral("/bin/brltty"),
-                          QStringLiteral("/usr/lib/udev/rules.d/85-brltty.rules"),
-                          QStringLiteral("/lib/udev/rules.d/85-brltty.rules")};
+    QString etc = QStringLiteral("/etc"); // group and passwd
+    // Where programs leave their LCK..NAME files; often one is a link to the other.
+    QStringList locks = {QStringLiteral("/var/lock"), QStringLiteral("/run/lock")};
+    QString udevData = QStringLiteral("/run/udev/data");
 };
 
 struct ProcessInfo {
@@ -34,6 +38,14 @@ struct UsbId {
     QString text() const { return vendor + QLatin1Char(':') + product; }
 };
 
+// What a USB device says of itself.
+struct UsbDevice {
+    UsbId id;
+    QString manufacturer;
+    QString product;
+    QString serialNumber;
+};
+
 // One interface of a USB device, as /sys/bus/usb/devices lists it.
 struct UsbInterface {
     UsbId id;
@@ -41,8 +53,34 @@ struct UsbInterface {
     QString productName; // what the device calls itself, may be empty
     QString interfaceClass;
     QString interfaceSubClass;
+    QString interfaceProtocol;
     QString driver; // bound driver, empty when none
     bool hasTty = false;
+};
+
+// Owner group and permissions of a device file.
+struct DeviceFile {
+    bool exists = false;
+    uint gid = 0;
+    QString group;            // its name, or the number when the group database does not know it
+    uint mode = 0;            // st_mode
+    QString modeText() const; // "crw-rw----"
+    bool groupMayReadWrite() const;
+};
+
+// The user this program runs as and the groups of this login.
+struct Login {
+    uint uid = 0;
+    QString user; // empty when the user database does not know the uid
+    QList<uint> groups;
+};
+
+// A lock file a program left for a port (LCK..ttyUSB0).
+struct PortLock {
+    QString path;
+    qint64 pid = 0;
+    QString holder; // the running process's name; empty when it runs no more
+    bool running = false;
 };
 
 class SystemScan {
@@ -53,10 +91,19 @@ public:
     QMultiHash<QString, ProcessInfo> openFiles() const;
     // The processes of that name now running.
     QList<ProcessInfo> processesNamed(const QString& name) const;
-    bool brlttyInstalled() const;
 
-    // The USB device behind the tty `name` ("ttyUSB0"); empty when it is none.
-    UsbId usbIdOfTty(const QString& name) const;
+    DeviceFile deviceFile(const QString& path) const;
+    Login login(qint64 pid) const;
+    // Whether the group database makes `user` a member of `gid` (as primary group too).
+    bool groupDatabaseLists(const QString& user, uint gid) const;
+    // The lock files for the tty `name`, each once however many lock folders lead to it.
+    QList<PortLock> locks(const QString& name) const;
+    // What udev recorded of the tty `name` ("E:" lines as key -> value); nothing when
+    // there is no record (no udev, as in containers).
+    std::optional<QHash<QString, QString>> udevProperties(const QString& name) const;
+
+    // The USB device behind the tty `name` ("ttyUSB0"); empty ids when it is none.
+    UsbDevice usbDeviceOfTty(const QString& name) const;
     QList<UsbInterface> usbInterfaces() const;
     // The /dev/serial/by-id name that leads to `path`, empty when there is none.
     QString byIdName(const QString& path) const;
@@ -66,6 +113,7 @@ public:
 private:
     QList<qint64> pids() const;
     QString processName(qint64 pid) const;
+    QString groupName(uint gid) const;
 
     SystemRoots m_roots;
 };

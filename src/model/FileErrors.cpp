@@ -4,7 +4,42 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <array>
+#include <cerrno>
+
 namespace talvaro {
+namespace {
+
+struct ErrorText {
+    int error;
+    const char* text;
+};
+
+// The errors opening a file or a serial port gives in practice.
+constexpr std::array<ErrorText, 13> ErrorTexts{{
+    {EACCES, "Zugriff verweigert"},
+    {EPERM, "Vorgang nicht erlaubt"},
+    {EBUSY, "Gerät oder Ressource belegt"},
+    {ENOENT, "Datei oder Verzeichnis nicht gefunden"},
+    {ENODEV, "Kein passendes Gerät gefunden"},
+    {ENXIO, "Gerät oder Adresse nicht gefunden"},
+    {EIO, "Ein-/Ausgabefehler"},
+    {EAGAIN, "Vorübergehend nicht verfügbar"},
+    {EROFS, "Nur lesbares Dateisystem"},
+    {ENOSPC, "Kein Platz mehr auf dem Gerät"},
+    {EISDIR, "Ist ein Verzeichnis"},
+    {ENOTDIR, "Ist kein Verzeichnis"},
+    {EMFILE, "Zu viele offene Dateien"},
+}};
+
+} // namespace
+
+QString systemErrorText(int error) {
+    for (const ErrorText& entry : ErrorTexts)
+        if (entry.error == error)
+            return QString::fromUtf8(entry.text);
+    return QStringLiteral("Systemfehler %1").arg(error);
+}
 
 QString openErrorText(const QString& path, QIODevice::OpenMode mode) {
     const QFileInfo file(path);

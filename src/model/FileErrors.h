@@ -15,4 +15,8 @@ QString openErrorText(const QString& path, QIODevice::OpenMode mode);
 // nothing when it can. A file the probe created is removed again.
 std::optional<QString> openProblem(const QString& path, QIODevice::OpenMode mode);
 
+// The system's error `error` (an errno value) in the program's words, for lines that
+// are German throughout; the system's own texts follow the locale or are English.
+QString systemErrorText(int error);
+
 } // namespace talvaro

@@ -6,6 +6,7 @@
 #include "link/TraceLog.h"
 
 #include <QAction>
+#include <QDir>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,6 +14,10 @@
 using namespace talvaro;
 
 namespace {
+
+// Readable and writable by the owner (who runs the test) and nobody else.
+const QFile::Permissions OwnerOnly =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
 
 const QString NoPortLine =
     QStringLiteral("Kein serieller Anschluss gefunden. Ist der USB-Adapter eingesteckt?");
@@ -44,6 +49,7 @@ private slots:
     void searchAgainFindsADevicePluggedInMeanwhile();
     void traceItemSwitchesTheTrace();
     void supportReportFromTheHelpMenu();
+    void supportReportLeavesTheConfigurationOut();
 };
 
 void TestPortHelp::searchAgainFindsADevicePluggedInMeanwhile() {
@@ -121,6 +127,48 @@ void TestPortHelp::supportReportFromTheHelpMenu() {
     QVERIFY(dialogs.allAnswered());
     QVERIFY(dialogs.shown.last().lines.first().startsWith(
         "Der Fehlerbericht konnte nicht gespeichert werden: "));
+}
+
+// The device holds the PIN 3927; the report after reading it with the trace on names
+// the device and counts the image's bytes, and holds none of them.
+void TestPortHelp::supportReportLeavesTheConfigurationOut() {
+    SettingsSandbox sandbox;
+    SettingsSandbox::write(sandbox.userFile(), "[General]\nComLogging=1\n");
+    QFile::remove(TraceLog::defaultFilePath());
+    const QByteArray pin("\x03\x09\x02\x07");
+    SimulatedPorts device{6};
+    device.at(1).withDevice([&](sim::SimDevice& d) {
+        QByteArray image = d.image();
+        d.setImage(image.replace(64, pin.size(), pin));
+    });
+    device.start();
+    device.assignPorts();
+    ScriptedDialogs dialogs;
+    dialogs.expect("SuchenDlg", DialogResult::Cancel);
+    dialogs.expect("ErgebnisDialog", DialogResult::Ok);
+    TAppForm form(dialogs, dialogs);
+    form.show();
+    QTRY_VERIFY_WITH_TIMEOUT(dialogs.allAnswered(), 20000);
+    QCOMPARE(form.images().working(6).mid(64, 4), pin);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bericht.txt");
+    dialogs.expect("SaveDialog", DialogResult::Ok, path);
+    form.findChild<QAction*>("SupportReport1")->trigger();
+    QVERIFY(dialogs.allAnswered());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString report = QString::fromUtf8(file.readAll());
+    QVERIFY(report.contains("Quenta 26 - Firmware"));
+    // Its own port, which refuses a second opening, is nobody else's.
+    QVERIFY(report.contains("COM1\t" + device.paths[0] + "\tvon diesem Programm geöffnet\n"));
+    QVERIFY(!report.contains("belegt"));
+    QVERIFY2(report.contains("Byte Konfiguration ausgelassen]"), qPrintable(report));
+    QVERIFY(!report.contains("03 09 02 07"));
+    QVERIFY(report.contains("~/"));
+    QVERIFY(!report.contains(QDir::homePath() + "/"));
+    QCOMPARE(file.permissions() & 0x7777, OwnerOnly);
+    form.document().updateTitle();
 }
 
 QTEST_MAIN(TestPortHelp)

@@ -200,11 +200,12 @@ void TestCliDevice::portsTellWhatStandsBehindEachNumber() {
     const QString ports = devices.paths[0] + ",," + path("nothing");
     const CliResult result = runCli({"ports"}, ports);
     QCOMPARE(result.status, 0);
-    // The port lines; the simulator's own hold on its pty is listed below COM1.
+    // The port lines; the simulator's own hold on its pty makes COM1 busy (it is named
+    // below the line), never "frei" beside it.
     const QStringList lines =
         result.out.split('\n', Qt::SkipEmptyParts).filter(QRegularExpression("^COM"));
     QCOMPARE(lines.size(), 2); // COM2 has no device behind it
-    QCOMPARE(lines[0], "COM1\t" + devices.paths[0] + "\tfrei");
+    QCOMPARE(lines[0], "COM1\t" + devices.paths[0] + "\tbelegt");
     QVERIFY(lines[1].startsWith("COM3\t" + path("nothing") + "\tnicht verfügbar: "));
     QVERIFY(lines[1].size() > QString("COM3\t" + path("nothing") + "\tnicht verfügbar: ").size());
 }

@@ -17,6 +17,10 @@ using namespace talvaro;
 
 namespace {
 
+// Readable and writable by the owner (who runs the test) and nobody else.
+const QFile::Permissions OwnerOnly =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+
 const QString NoPortLine =
     QStringLiteral("Kein serieller Anschluss gefunden. Ist der USB-Adapter eingesteckt?");
 
@@ -57,6 +61,7 @@ private slots:
     void noPortAtAll();
     void supportReportHoldsItsSections();
     void traceAndReportOfAFoundDevice();
+    void watchNamesPortsThatComeAndGo();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -67,6 +72,7 @@ void TestCliPorts::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("XDG_CONFIG_HOME", (m_dir->path() + "/config").toLocal8Bit());
     qputenv("XDG_DATA_HOME", (m_dir->path() + "/data").toLocal8Bit());
+    qputenv("HOME", m_dir->path().toLocal8Bit());
 }
 
 void TestCliPorts::portsNameTheProgramHoldingThePort() {
@@ -77,7 +83,7 @@ void TestCliPorts::portsNameTheProgramHoldingThePort() {
     const CliResult text = runCli({"ports"}, pty.path);
     QCOMPARE(text.status, 0);
     const QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.value(0), "COM1\t" + pty.path + "\tfrei");
+    QCOMPARE(lines.value(0), "COM1\t" + pty.path + "\tbelegt");
     QVERIFY2(lines.contains(QStringLiteral("\tCOM1 (%1) ist belegt von sleep (PID %2): beenden "
                                            "Sie dieses Programm.")
                                 .arg(pty.path)
@@ -90,7 +96,7 @@ void TestCliPorts::portsNameTheProgramHoldingThePort() {
         QJsonDocument::fromJson(json.out.toUtf8()).object()["ports"].toArray()[0].toObject();
     QCOMPARE(port["com"].toInt(), 1);
     QCOMPARE(port["path"].toString(), pty.path);
-    QVERIFY(port["available"].toBool());
+    QVERIFY(!port["available"].toBool());
     const QJsonObject finding = port["findings"].toArray()[0].toObject();
     QCOMPARE(finding["cause"].toString(), "heldBy");
     QCOMPARE(finding["program"].toString(), "sleep");
@@ -136,8 +142,16 @@ void TestCliPorts::supportReportHoldsItsSections() {
     QVERIFY(refused.err.contains("no/such/dir"));
 }
 
+// The device holds the remote-control PIN 3927: its bytes travel in the image read,
+// are in the trace, and stay out of the report.
 void TestCliPorts::traceAndReportOfAFoundDevice() {
     SimulatedPorts devices{6};
+    const QByteArray pin("\x03\x09\x02\x07");
+    devices.at(1).withDevice([&](sim::SimDevice& d) {
+        QByteArray image = d.image();
+        image.replace(64, pin.size(), pin);
+        d.setImage(image);
+    });
     devices.start();
     const CliResult result = runCli(
         {"read", "--type", "6", "--trace", "-o", m_dir->filePath("x.tkx")}, devices.portList());
@@ -147,16 +161,55 @@ void TestCliPorts::traceAndReportOfAFoundDevice() {
     const QString traffic = QString::fromUtf8(fileBytes(trace));
     QVERIFY2(traffic.contains("COM1 geöffnet (" + devices.paths[0] + ")"), qPrintable(traffic));
     QVERIFY(traffic.contains("PC -> Anlage 54 0D"));
-    QVERIFY(traffic.contains("Anlage -> PC"));
+    QVERIFY(traffic.contains("K Anlage -> PC"));
+    QCOMPARE(QFile::permissions(trace) & 0x7777, OwnerOnly);
 
     // The report searches the device first and names it.
     const QString file = m_dir->filePath("bericht.txt");
+    QVERIFY(writeBytes(file, "older report\n"));
+    QVERIFY(QFile::setPermissions(file, QFile::permissions(file) | QFile::ReadOther));
     QCOMPARE(runCli({"support-report", "--type", "6", "-o", file}, devices.portList()).status, 0);
     const QString report = QString::fromUtf8(fileBytes(file));
     QVERIFY2(report.contains(QRegularExpression("Quenta 26 - Firmware \\S+ an COM1\\n")),
              qPrintable(report));
+    QVERIFY(report.contains("Byte Konfiguration ausgelassen]"));
+    QVERIFY(report.contains("Die letzten 64 KB von ~/data/Brovenik/Talvaro/ComLog.log"));
+    QVERIFY(!report.contains(m_dir->path()));
+    // No four bytes of the image in a row.
+    const QString image = QString::fromLatin1(devices.image(1).toHex(' ').toUpper());
+    for (qsizetype i = 0; i + 11 <= image.size(); i += 3)
+        QVERIFY2(!report.contains(image.mid(i, 11)), qPrintable(image.mid(i, 11)));
+    QCOMPARE(QFile::permissions(file) & 0x7777, OwnerOnly);
 
     QCOMPARE(runCli({"support-report", "--type", "9", "-o", file}, "").status, 2);
+}
+
+// A port of the port map that appears is named once it has settled, one that goes at
+// once; SIGTERM ends the watch with status 0.
+void TestCliPorts::watchNamesPortsThatComeAndGo() {
+    const QString port = m_dir->filePath("ports/adapter");
+    QDir().mkpath(QFileInfo(port).path());
+    QProcess watch;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TALVARO_PORTS", port);
+    watch.setProcessEnvironment(env);
+    watch.start(TALVARO_CLI_PATH, {"ports", "--watch"});
+    QString err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += watch.readAllStandardError()).contains("Strg+C"), 10000);
+
+    QVERIFY(writeBytes(port, {}));
+    QString out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += watch.readAllStandardOutput()).contains("angeschlossen"),
+                             10000);
+    QVERIFY2(out.contains(" angeschlossen: COM1 " + port + "\t"), qPrintable(out));
+    QVERIFY(QFile::remove(port));
+    QTRY_VERIFY_WITH_TIMEOUT((out += watch.readAllStandardOutput()).contains("entfernt"), 10000);
+    QVERIFY2(out.contains(" entfernt: " + port + "\n"), qPrintable(out));
+
+    watch.terminate();
+    QVERIFY(watch.waitForFinished(10000));
+    QCOMPARE(watch.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(watch.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestCliPorts)

@@ -14,6 +14,8 @@ int runRead(const QStringList& args, Io& io);
 int runProgram(const QStringList& args, Io& io);
 int runReset(const QStringList& args, Io& io);
 int runPorts(const QStringList& args, Io& io);
+// `ports --watch`: prints every port that comes or goes until SIGINT or SIGTERM.
+int watchPorts(Io& io);
 int runSupportReport(const QStringList& args, Io& io);
 int runFirmware(const QStringList& args, Io& io);
 int runHistory(const QStringList& args, Io& io);

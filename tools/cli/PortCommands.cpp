@@ -6,7 +6,6 @@
 #include "link/SupportReport.h"
 #include "session/DeviceSession.h"
 
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,10 +16,14 @@ namespace {
 QJsonObject findingJson(const PortFinding& finding) {
     QJsonObject json{{QStringLiteral("cause"), findingKey(finding)},
                      {QStringLiteral("text"), findingText(finding)}};
-    if (finding.cause == PortFinding::Cause::HeldBy) {
+    if (!finding.holder.name.isEmpty())
         json.insert(QStringLiteral("program"), finding.holder.name);
+    if (finding.holder.pid != 0)
         json.insert(QStringLiteral("pid"), finding.holder.pid);
-    }
+    if (!finding.lockFile.isEmpty())
+        json.insert(QStringLiteral("lockFile"), finding.lockFile);
+    if (finding.file.exists)
+        json.insert(QStringLiteral("group"), finding.file.group);
     if (!finding.usb.isEmpty())
         json.insert(QStringLiteral("usbId"), finding.usb.text());
     return json;
@@ -36,15 +39,14 @@ QJsonArray findingsJson(const QList<PortFinding>& findings) {
 QJsonObject diagnosisJson(const Diagnosis& diagnosis) {
     QJsonArray ports;
     for (const PortState& state : diagnosis.ports) {
-        const PortDescription description = describePort(state.port.path);
         ports << QJsonObject{
             {QStringLiteral("com"), state.port.number},
             {QStringLiteral("path"), state.port.path},
-            {QStringLiteral("available"), state.access.result == PortAccess::Result::Opened},
-            {QStringLiteral("status"), accessText(state.access)},
-            {QStringLiteral("manufacturer"), description.manufacturer},
-            {QStringLiteral("product"), description.product},
-            {QStringLiteral("serialNumber"), description.serialNumber},
+            {QStringLiteral("available"), state.isFree()},
+            {QStringLiteral("status"), portStatusText(state)},
+            {QStringLiteral("manufacturer"), state.usb.manufacturer},
+            {QStringLiteral("product"), state.usb.product},
+            {QStringLiteral("serialNumber"), state.usb.serialNumber},
             {QStringLiteral("byId"), state.byId},
             {QStringLiteral("findings"), findingsJson(state.findings)},
         };
@@ -73,14 +75,24 @@ int runPorts(const QStringList& args, Io& io) {
                                    "jetzt öffnen lässt und was eine Verbindung verhindert."),
                     {});
     cmd.addOption({QStringLiteral("json"), QStringLiteral("Als JSON ausgeben.")});
+    cmd.addOption({QStringLiteral("watch"),
+                   QStringLiteral("Danach jede Zeile ausgeben, wenn ein Anschluss hinzukommt "
+                                  "oder verschwindet, bis zum Abbruch mit Strg+C.")});
     if (const auto status = cmd.parse(args, io))
         return *status;
-    const Diagnosis diagnosis = PortDiagnosis().run(assignedComPorts());
+    const bool watch = cmd.isSet(QStringLiteral("watch"));
+    if (watch && cmd.isSet(QStringLiteral("json")))
+        return usageError(io, QStringLiteral("ports"),
+                          QStringLiteral("--json und --watch schließen einander aus"));
+    const Diagnosis diagnosis = PortDiagnosis().run(numberedComPorts(comPortPathsNow()));
     if (cmd.isSet(QStringLiteral("json")))
         io.out << QJsonDocument(diagnosisJson(diagnosis)).toJson();
     else
         io.out << portListText(diagnosis);
-    return ExitSuccess;
+    if (!watch)
+        return ExitSuccess;
+    io.out.flush();
+    return watchPorts(io);
 }
 
 constexpr int SupportHistoryEntries = 10;
@@ -102,13 +114,11 @@ int runSupportReport(const QStringList& args, Io& io) {
     // Found or not, the report is written: without a device it matters most.
     if (const std::optional<DeviceType> type = cmd.givenType())
         identifyDevice(*type, io, facts);
-    // Each command traces only on request; a trace recorded earlier goes in.
-    facts.traceOn = QFileInfo::exists(facts.traceFile);
     facts.historyTimes =
         HistoryStore(HistoryStore::defaultRoot()).newestTimes(SupportHistoryEntries);
     QString error;
     const QString path = cmd.value(QStringLiteral("o"));
-    if (!saveSupportReport(path, facts, error)) {
+    if (!saveSupportReport(path, facts, comPortPathsNow(), error)) {
         io.err << "talvaro-cli support-report: " << error << Qt::endl;
         return ExitFailure;
     }

@@ -30,7 +30,7 @@ constexpr std::array<Command, 14> Commands{{
     {"firmware", "firmware check FILE.efw", runFirmware, false},
     {"firmware", "firmware install FILE.efw --type N [--port P]", runFirmware, false},
     {"report", "report FILE --type N --pdf OUT.pdf", runReport, true},
-    {"ports", "ports [--json]", runPorts, false},
+    {"ports", "ports [--json | --watch]", runPorts, false},
     {"support-report", "support-report -o FILE [--type N]", runSupportReport, false},
     {"history", "history [--type N] [--json]", runHistory, false},
     {"history", "history export ID -o FILE", runHistory, false},
