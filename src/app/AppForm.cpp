@@ -80,7 +80,7 @@ TAppForm::TAppForm(Dialogs& dialogs, PrintDialogs& printDialogs, FirstShowSearch
     createToolBar();
     setCentralWidget(createCentralArea());
     createStatusBar();
-    m_history = std::make_unique<HistoryStore>(HistoryStore::defaultRoot());
+    m_history = std::make_unique<HistoryStore>(HistoryStore::defaultLocation(), &m_dialogs);
     m_recorder = std::make_unique<HistoryRecorder>(*m_history, m_dialogs);
     m_link = new LinkSession(*this, m_dialogs, this);
     m_firmwareHost = std::make_unique<SessionFirmwareHost>(m_document, *m_link);

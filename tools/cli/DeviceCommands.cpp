@@ -15,7 +15,7 @@ namespace {
 struct Device {
     Device(Io& io, const CommandLine& cmd)
         : io(io), dialogs(io.err), host(dialogs), session(host, dialogs),
-          history(HistoryStore::defaultRoot()), recorder(history, dialogs) {
+          history(HistoryStore::defaultLocation(), &dialogs), recorder(history, dialogs) {
         host.setDeviceType(cmd.deviceType());
         host.setHistory(&recorder);
         if (cmd.isSet(QStringLiteral("trace"))) {

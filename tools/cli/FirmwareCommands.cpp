@@ -103,7 +103,7 @@ int runInstall(const QStringList& args, Io& io) {
     HeadlessHost host(dialogs);
     host.setDeviceType(cmd.deviceType());
     // The reads before and after the update are kept, as the window keeps them.
-    HistoryStore history(HistoryStore::defaultRoot());
+    HistoryStore history(HistoryStore::defaultLocation(), &dialogs);
     HistoryRecorder recorder(history, dialogs);
     host.setHistory(&recorder);
     const QString port = cmd.value(QStringLiteral("port"));

@@ -104,7 +104,7 @@ int runSupportReport(const QStringList& args, Io& io) {
     // Each command traces only on request; a trace recorded earlier goes in.
     facts.traceOn = QFileInfo::exists(facts.traceFile);
     facts.historyTimes =
-        HistoryStore(HistoryStore::defaultRoot()).newestTimes(SupportHistoryEntries);
+        HistoryStore(HistoryStore::defaultLocation()).newestTimes(SupportHistoryEntries);
     QString error;
     const QString path = cmd.value(QStringLiteral("o"));
     if (!saveSupportReport(path, facts, error)) {
