@@ -63,6 +63,9 @@ HistoryDialog::HistoryDialog(QWidget* parent, const QList<HistoryRow>& rows, Dev
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     m_table->horizontalHeader()->setResizeContentsPrecision(MeasuredRows);
+    // A long reason of damage or note leaves room for the other columns; the tool tip
+    // shows all of it.
+    m_table->horizontalHeader()->setMaximumSectionSize(fontMetrics().averageCharWidth() * 36);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->resizeColumnsToContents();
     describe(m_table, windowTitle(),

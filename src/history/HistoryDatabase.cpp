@@ -280,6 +280,9 @@ HistoryDatabase::Opening HistoryDatabase::createTables(QString* error, QString* 
         *damage = QStringLiteral("fremder Aufbau");
         return Opening::Damaged;
     }
+    // An imported history goes into the file itself at once: read through the log, it
+    // would slow every other program down for as long as this one keeps it open.
+    QSqlQuery(m_db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     return Opening::Opened;
 }
 

@@ -132,6 +132,10 @@ QString HistoryStore::databasePath() const {
     return m_db->path();
 }
 
+QString HistoryStore::journalMode() const {
+    return open(nullptr) ? m_db->journalMode() : QString();
+}
+
 bool HistoryStore::open(QString* error) const {
     return m_db->open(error);
 }
@@ -158,6 +162,10 @@ QList<HistoryEntry> HistoryStore::entries(QString* error) const {
         return list;
     QSqlQuery query(m_db->connection());
     query.setForwardOnly(true);
+    // Counted first: ten thousand entries grown one by one cost more than reading them.
+    if (!m_db->exec(query, QStringLiteral("SELECT count(*) FROM events"), error) || !query.next())
+        return list;
+    list.reserve(query.value(0).toLongLong());
     if (!m_db->exec(query, EntryQuery + QStringLiteral(" ORDER BY e.id DESC"), error))
         return list;
     while (query.next())

@@ -59,6 +59,9 @@ public:
     // "Verlauf.sqlite" in the window's data folder, the same for the command line.
     static QString defaultLocation();
     QString databasePath() const;
+    // "wal" once opened, unless the file system refused SQLite's write-ahead log: then
+    // the classic journal it kept, where readers wait while another program writes.
+    QString journalMode() const;
 
     // Keeps the event and its image (stored once per type and content). Returns the
     // entry, or nothing with `error` set.

@@ -141,11 +141,13 @@ private slots:
         const auto wrong = store.add({"Ausgelesen", 0, "TK", "1.0", "COM1"}, QByteArray(76, 1));
         QVERIFY(wrong);
         const QString id = QString::number(wrong->id);
-        QCOMPARE(runCli({"history", "note", id, "Meier GmbH, Lager"}).status, 0);
+        const QString note = QStringLiteral("Meier \"Nord\" GmbH \\ Lager");
+        QCOMPARE(runCli({"history", "note", id, note}).status, 0);
         QCOMPARE(runCli({"history", "note", "999", "niemand"}).status, 1);
         const CliResult list = runCli({"history"});
-        QVERIFY(list.out.contains("beschädigt") && list.out.contains("Meier GmbH, Lager"));
-        QCOMPARE(listed().first()["note"].toString(), QStringLiteral("Meier GmbH, Lager"));
+        QVERIFY(list.out.contains("beschädigt") && list.out.contains(note));
+        QCOMPARE(listed().first()["note"].toString(), note);
+        QVERIFY(listed().first()["damaged"].toString().contains("Gerätetyp 0"));
         const CliResult exported = runCli({"history", "export", id, "-o", path("x.tkx")});
         QCOMPARE(exported.status, 1);
         QVERIFY(exported.err.contains("beschädigt"));

@@ -82,6 +82,7 @@ private slots:
         QCOMPARE(store.image(entries[0]), image('b'));
         QCOMPARE(store.image(entries[1]), image('a'));
         QCOMPARE(store.find(entries[1].id)->event.action, ActionRead);
+        QCOMPARE(store.journalMode(), QStringLiteral("wal"));
         QCOMPARE(store.newestTimes(1),
                  QStringList{entries[0].time.toLocalTime().toString("yyyy-MM-dd HH:mm:ss")});
         // It holds every PIN a device ever had: the owner's alone, journal included.

@@ -6,29 +6,46 @@
 #include "report/ImageComparison.h"
 
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 namespace talvaro::cli {
 
 using namespace talvaro::headless;
 namespace {
 
-QJsonObject entryJson(const HistoryEntry& entry) {
-    QJsonObject json{
-        {QStringLiteral("id"), entry.id},
-        {QStringLiteral("time"), entry.time.toUTC().toString(Qt::ISODate)},
-        {QStringLiteral("action"), entry.event.action},
-        {QStringLiteral("type"), static_cast<int>(entry.event.type)},
-        {QStringLiteral("device"), entry.event.deviceText},
-        {QStringLiteral("firmware"), entry.event.firmware},
-        {QStringLiteral("port"), entry.event.port},
-        {QStringLiteral("note"), entry.note},
-    };
+// Written by hand: a JSON document per entry would cost more than reading the entry.
+void appendJsonString(QString& out, const QString& text) {
+    out += u'"';
+    for (const QChar c : text) {
+        if (c == u'"' || c == u'\\')
+            out += u'\\';
+        if (c.unicode() < 0x20)
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    out += u'"';
+}
+
+void appendJsonMember(QString& out, QStringView key, const QString& value) {
+    out += u',';
+    out += u'"';
+    out += key;
+    out += QStringLiteral("\":");
+    appendJsonString(out, value);
+}
+
+// The entry as one line of JSON.
+QString entryJson(const HistoryEntry& entry) {
+    QString line = QStringLiteral("{\"id\":%1,\"type\":%2").arg(entry.id).arg(entry.event.type);
+    appendJsonMember(line, u"time", entry.time.toUTC().toString(Qt::ISODate));
+    appendJsonMember(line, u"action", entry.event.action);
+    appendJsonMember(line, u"device", entry.event.deviceText);
+    appendJsonMember(line, u"firmware", entry.event.firmware);
+    appendJsonMember(line, u"port", entry.event.port);
+    appendJsonMember(line, u"note", entry.note);
     if (entry.damaged())
-        json.insert(QStringLiteral("damaged"), entry.damage);
-    return json;
+        appendJsonMember(line, u"damaged", entry.damage);
+    return line + u'}';
 }
 
 // The history a command works on; what it has to say goes to stderr.
@@ -80,12 +97,15 @@ int runList(const QStringList& args, Io& io) {
         return ExitFailure;
     }
     const bool json = cmd.isSet(QStringLiteral("json"));
-    QJsonArray list;
+    // One entry a line, written as it comes: a document of 10,000 entries built first
+    // would cost more than reading them.
+    const char* separator = "[\n";
     for (const HistoryEntry& entry : entries) {
         if (type && entry.event.type != *type)
             continue;
         if (json) {
-            list.append(entryJson(entry));
+            io.out << separator << "    " << entryJson(entry);
+            separator = ",\n";
             continue;
         }
         io.out << entry.id << '\t'
@@ -96,7 +116,7 @@ int runList(const QStringList& args, Io& io) {
                << entry.event.port << '\t' << entry.note << '\n';
     }
     if (json)
-        io.out << QJsonDocument(list).toJson(QJsonDocument::Indented);
+        io.out << (*separator == '[' ? "[\n]\n" : "\n]\n");
     return ExitSuccess;
 }
 
