@@ -11,8 +11,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
-          libgl-dev fonts-liberation poppler-utils libssl-dev dpkg-dev clang libclang-rt-14-dev
-          clang-format qt6-translations-l10n lintian desktop-file-utils appstream)
+          libqt6sql6-sqlite libgl-dev fonts-liberation poppler-utils libssl-dev dpkg-dev clang
+          libclang-rt-14-dev clang-format qt6-translations-l10n lintian desktop-file-utils
+          appstream)
 
 install_missing() {
     local missing=()

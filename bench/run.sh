@@ -3,7 +3,7 @@
 # or fails. Build it first, optimised:
 #   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
 #   cmake --build build-bench --target bench_link talvaro-bench-firmware bench_firmware_transfer \
-#       bench_startup
+#       bench_startup bench_history
 # Usage: bench/run.sh [build folder] [runs]
 set -eu
 build=${1:-build}
@@ -31,3 +31,7 @@ if command -v xvfb-run >/dev/null 2>&1; then
     echo "-- the same on an X server (Xvfb)"
     xvfb-run -a "$bench/bench_startup" --platform xcb ${runs:+--runs "$runs"}
 fi
+
+echo
+echo "== history of 10,000 entries"
+"$bench/bench_history" ${runs:+--runs "$runs"}

@@ -7,6 +7,7 @@
 #include "firmware/FWDlg.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -87,7 +88,7 @@ DialogResult WidgetDialogs::askWarningDefaultNo(const QString& caption, const QS
 }
 
 HistoryChoice WidgetDialogs::execHistory(const QList<HistoryRow>& rows, DeviceType current) {
-    return execHistoryDialog(m_mainWindow, rows, current);
+    return execHistoryDialog(m_mainWindow, rows, current, m_historyView);
 }
 
 void WidgetDialogs::showComparison(const QString& caption, const QList<ComparedLine>& lines) {
@@ -220,6 +221,23 @@ bool WidgetDialogs::execPrintDialog(QPrinter& printer) {
 void WidgetDialogs::execPrinterSetup(QPrinter& printer) {
     QPageSetupDialog dialog(&printer, m_mainWindow);
     dialog.exec();
+}
+
+std::optional<QString> WidgetDialogs::askText(const QString& caption, const QString& label,
+                                              const QString& text) {
+    QInputDialog dialog(m_mainWindow);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(label);
+    dialog.setTextValue(text);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
+    if (auto* edit = dialog.findChild<QLineEdit*>()) {
+        edit->setAccessibleName(caption);
+        edit->setAccessibleDescription(label);
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }
 
 } // namespace talvaro

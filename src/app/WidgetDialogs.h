@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HistoryDialogs.h"
 #include "model/Dialogs.h"
 #include "report/PrintDialogs.h"
 
@@ -63,6 +64,8 @@ public:
     QString getSaveFileName(const FileDialogRequest& request) override;
     bool execPrintDialog(QPrinter& printer) override;
     void execPrinterSetup(QPrinter& printer) override;
+    std::optional<QString> askText(const QString& caption, const QString& label,
+                                   const QString& text) override;
 
 private:
     QWidget* m_mainWindow = nullptr;
@@ -79,6 +82,7 @@ private:
     std::unique_ptr<TKeineAnlageDlg> KeineAnlageDlg;
     std::unique_ptr<TSuchenDlg> SuchenDlg;
     std::unique_ptr<TSelectDeviceDlg> SelectDeviceDlg;
+    HistoryViewState m_historyView;
 };
 
 // "Text (*.tkx)|*.tkx|Alle Dateien (*.*)|*.*" in the form Qt's file dialogs take.

@@ -1,231 +1,269 @@
 #include "HistoryStore.h"
 
-#include "model/FileErrors.h"
+#include "HistoryDatabase.h"
+#include "LegacyHistory.h"
+#include "model/Dialogs.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QRandomGenerator>
-#include <QSaveFile>
+#include <QSqlQuery>
 #include <QStandardPaths>
-
-#include <algorithm>
+#include <QVariant>
 
 namespace talvaro {
 namespace {
 
-const QString MetaSuffix = QStringLiteral(".json");
-const QString ImageSuffix = QStringLiteral(".tkx");
+const QString DatabaseName = QStringLiteral("Verlauf.sqlite");
+const QString LegacyFolderName = QStringLiteral("Verlauf");
 
-bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() &&
-        file.commit())
-        return true;
-    file.cancelWriting();
-    if (error)
-        *error = openErrorText(path, QIODevice::WriteOnly);
-    return false;
+const QString EntryQuery =
+    QStringLiteral("SELECT e.id, e.time, e.action, i.type, e.device, e.firmware, e.port, e.note, "
+                   "length(i.bytes) FROM events e LEFT JOIN images i ON i.id = e.image");
+
+QString databaseFile(const QString& location) {
+    return QFileInfo(location).isDir() ? QDir(location).filePath(DatabaseName) : location;
 }
 
-QJsonObject metadata(const HistoryEntry& entry) {
-    return {
-        {QStringLiteral("time"), entry.time.toUTC().toString(Qt::ISODateWithMs)},
-        {QStringLiteral("action"), entry.event.action},
-        {QStringLiteral("type"), static_cast<int>(entry.event.type)},
-        {QStringLiteral("device"), entry.event.deviceText},
-        {QStringLiteral("firmware"), entry.event.firmware},
-        {QStringLiteral("port"), entry.event.port},
-        {QStringLiteral("image"), entry.imageFile},
-    };
+// SQLite keeps a null text as NULL, which the columns refuse.
+QString text(const QString& value) {
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+QByteArray blob(const QByteArray& value) {
+    return value.isNull() ? QByteArray("", 0) : value;
+}
+
+QString damageOf(DeviceType type, qsizetype length) {
+    if (!isDefinedDeviceType(type))
+        return QStringLiteral("unbekannter Gerätetyp %1").arg(type);
+    const int expected = familyProfile(type).imageLength;
+    if (length != expected)
+        return QStringLiteral("%1 Byte passen nicht zu Gerätetyp %2 (%3 Byte)")
+            .arg(length)
+            .arg(type)
+            .arg(expected);
+    return {};
+}
+
+HistoryEntry entryAt(const QSqlQuery& query) {
+    HistoryEntry entry;
+    entry.id = query.value(0).toLongLong();
+    entry.time = QDateTime::fromMSecsSinceEpoch(query.value(1).toLongLong(), Qt::UTC);
+    entry.event.action = query.value(2).toString();
+    entry.event.type = query.value(3).toUInt();
+    entry.event.deviceText = query.value(4).toString();
+    entry.event.firmware = query.value(5).toString();
+    entry.event.port = query.value(6).toString();
+    entry.note = query.value(7).toString();
+    entry.damage = query.value(8).isNull() ? QStringLiteral("Konfiguration fehlt")
+                                           : damageOf(entry.event.type, query.value(8).toInt());
+    return entry;
+}
+
+// One event and its image, within the transaction running on `db`; the event's id.
+std::optional<qint64> insertEvent(HistoryDatabase& db, const QDateTime& time,
+                                  const HistoryEvent& event, const QByteArray& image,
+                                  QString* error) {
+    QSqlQuery query(db.connection());
+    query.prepare(QStringLiteral("SELECT id FROM images WHERE type = ? AND bytes = ?"));
+    query.addBindValue(static_cast<qint64>(event.type));
+    query.addBindValue(blob(image));
+    if (!db.exec(query, error))
+        return std::nullopt;
+    QVariant imageId;
+    if (query.next()) {
+        imageId = query.value(0);
+    } else {
+        query.prepare(QStringLiteral("INSERT INTO images (type, bytes) VALUES (?, ?)"));
+        query.addBindValue(static_cast<qint64>(event.type));
+        query.addBindValue(blob(image));
+        if (!db.exec(query, error))
+            return std::nullopt;
+        imageId = query.lastInsertId();
+    }
+    query.prepare(QStringLiteral("INSERT INTO events (time, action, device, firmware, port, "
+                                 "image) VALUES (?, ?, ?, ?, ?, ?)"));
+    query.addBindValue(time.toMSecsSinceEpoch());
+    query.addBindValue(text(event.action));
+    query.addBindValue(text(event.deviceText));
+    query.addBindValue(text(event.firmware));
+    query.addBindValue(text(event.port));
+    query.addBindValue(imageId);
+    if (!db.exec(query, error))
+        return std::nullopt;
+    return query.lastInsertId().toLongLong();
+}
+
+QString noSuchEntry(qint64 id) {
+    return QStringLiteral("Der Verlauf hat keinen Eintrag %1.").arg(id);
 }
 
 } // namespace
 
-HistoryStore::HistoryStore(QString root) : m_root(std::move(root)) {}
-
-QString HistoryStore::defaultRoot() {
-    // The window's AppDataLocation, spelled out: the command line has another name.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/Brovenik/Talvaro/Verlauf");
+HistoryStore::HistoryStore(QString location, Dialogs* dialogs, Clock clock)
+    : m_clock(clock ? std::move(clock) : Clock(&QDateTime::currentDateTimeUtc)) {
+    const QString path = databaseFile(location);
+    const QString legacy = QFileInfo(path).dir().filePath(LegacyFolderName);
+    auto notice = [dialogs](const QString& text) {
+        if (dialogs)
+            dialogs->showMessageBox(MessageIcon::Information, text);
+        else
+            qWarning("%s", qPrintable(text));
+    };
+    // A new file starts with what an earlier version kept; the old folder stays.
+    auto importLegacy = [this, legacy](QString* error) {
+        for (const LegacyEntry& entry : readLegacyHistory(legacy))
+            if (!insertEvent(*m_db, entry.time, entry.event, entry.image, error))
+                return false;
+        return true;
+    };
+    m_db = std::make_unique<HistoryDatabase>(path, std::move(notice), std::move(importLegacy));
 }
 
-QString HistoryStore::uniqueName() const {
-    // Time first so that names sort by age; process and random number keep two writers
-    // in the same millisecond apart.
-    const QString base =
-        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmsszzz"));
-    for (;;) {
-        const QString name =
-            QStringLiteral("%1-%2-%3")
-                .arg(base)
-                .arg(QCoreApplication::applicationPid())
-                .arg(QRandomGenerator::global()->bounded(1u << 30), 9, 10, QLatin1Char('0'));
-        if (!QFileInfo::exists(path(name + MetaSuffix)) &&
-            !QFileInfo::exists(path(name + ImageSuffix)))
-            return name;
-    }
+HistoryStore::~HistoryStore() = default;
+
+QString HistoryStore::defaultLocation() {
+    // The window's AppDataLocation, spelled out: the command line has another name.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Brovenik/Talvaro/") + DatabaseName;
+}
+
+QString HistoryStore::databasePath() const {
+    return m_db->path();
+}
+
+QString HistoryStore::journalMode() const {
+    return open(nullptr) ? m_db->journalMode() : QString();
+}
+
+bool HistoryStore::open(QString* error) const {
+    return m_db->open(error);
 }
 
 std::optional<HistoryEntry> HistoryStore::add(const HistoryEvent& event, const QByteArray& image,
                                               QString* error) {
-    if (!QDir().mkpath(m_root)) {
-        if (error)
-            *error = QStringLiteral("%1 kann nicht angelegt werden.").arg(m_root);
-        return std::nullopt;
-    }
     HistoryEntry entry;
-    entry.id = uniqueName();
-    entry.time = QDateTime::currentDateTimeUtc();
+    entry.time = m_clock();
     entry.event = event;
-    QList<HistoryEntry> all = entries();
-    for (const HistoryEntry& previous : all) {
-        if (previous.damaged() || previous.event.deviceText != event.deviceText ||
-            previous.event.type != event.type)
-            continue;
-        if (this->image(previous) == image)
-            entry.imageFile = previous.imageFile;
-        break;
-    }
-    if (entry.imageFile.isEmpty()) {
-        entry.imageFile = entry.id + ImageSuffix;
-        if (!writeAtomically(path(entry.imageFile), image, error))
-            return std::nullopt;
-    }
-    // The metadata goes last: an entry is listed only once its image is in place.
-    if (!writeAtomically(path(entry.id + MetaSuffix), QJsonDocument(metadata(entry)).toJson(),
-                         error)) {
-        if (entry.imageFile == entry.id + ImageSuffix)
-            QFile::remove(path(entry.imageFile));
+    entry.damage = damageOf(event.type, image.size());
+    const auto work = [&](QString* workError) {
+        const std::optional<qint64> id = insertEvent(*m_db, entry.time, event, image, workError);
+        entry.id = id.value_or(0);
+        return id.has_value();
+    };
+    if (!open(error) || !m_db->change(work, error))
         return std::nullopt;
-    }
-    all.prepend(entry); // the newest name
-    pruneFrom(all, event.deviceText);
     return entry;
+}
+
+QList<HistoryEntry> HistoryStore::entries(QString* error) const {
+    QList<HistoryEntry> list;
+    if (!open(error))
+        return list;
+    QSqlQuery query(m_db->connection());
+    query.setForwardOnly(true);
+    // Counted first: ten thousand entries grown one by one cost more than reading them.
+    if (!m_db->exec(query, QStringLiteral("SELECT count(*) FROM events"), error) || !query.next())
+        return list;
+    list.reserve(query.value(0).toLongLong());
+    if (!m_db->exec(query, EntryQuery + QStringLiteral(" ORDER BY e.id DESC"), error))
+        return list;
+    while (query.next())
+        list << entryAt(query);
+    return list;
+}
+
+std::optional<HistoryEntry> HistoryStore::find(qint64 id) const {
+    if (!open(nullptr))
+        return std::nullopt;
+    QSqlQuery query(m_db->connection());
+    query.prepare(EntryQuery + QStringLiteral(" WHERE e.id = ?"));
+    query.addBindValue(id);
+    if (!m_db->exec(query, nullptr) || !query.next())
+        return std::nullopt;
+    return entryAt(query);
 }
 
 QStringList HistoryStore::newestTimes(int count) const {
     QStringList times;
-    for (const HistoryEntry& entry : entries()) {
-        if (times.size() == count)
-            break;
-        times << (entry.time.isValid()
-                      ? entry.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                      : QStringLiteral("(beschädigt)"));
-    }
+    if (!open(nullptr))
+        return times;
+    QSqlQuery query(m_db->connection());
+    query.prepare(QStringLiteral("SELECT time FROM events ORDER BY id DESC LIMIT ?"));
+    query.addBindValue(count);
+    if (!m_db->exec(query, nullptr))
+        return times;
+    while (query.next())
+        times << QDateTime::fromMSecsSinceEpoch(query.value(0).toLongLong(), Qt::UTC)
+                     .toLocalTime()
+                     .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     return times;
 }
 
-QList<HistoryEntry> HistoryStore::entries() const {
-    QList<HistoryEntry> list;
-    const QDir dir(m_root);
-    const QStringList names =
-        dir.entryList({QStringLiteral("*") + MetaSuffix}, QDir::Files, QDir::Name);
-    list.reserve(names.size());
-    for (const QString& name : names) {
-        HistoryEntry entry;
-        entry.id = name.chopped(MetaSuffix.size());
-        QFile file(path(name));
-        QJsonParseError parseError{};
-        const QJsonObject json = file.open(QIODevice::ReadOnly)
-                                     ? QJsonDocument::fromJson(file.readAll(), &parseError).object()
-                                     : QJsonObject();
-        entry.time =
-            QDateTime::fromString(json.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs);
-        entry.event.action = json.value(QStringLiteral("action")).toString();
-        entry.event.type = static_cast<DeviceType>(json.value(QStringLiteral("type")).toInt());
-        entry.event.deviceText = json.value(QStringLiteral("device")).toString();
-        entry.event.firmware = json.value(QStringLiteral("firmware")).toString();
-        entry.event.port = json.value(QStringLiteral("port")).toString();
-        entry.imageFile = json.value(QStringLiteral("image")).toString();
-        const QFileInfo imageInfo(path(entry.imageFile));
-        if (!entry.time.isValid() || entry.event.action.isEmpty() || entry.imageFile.isEmpty() ||
-            entry.imageFile.contains(QLatin1Char('/')))
-            entry.damage = QStringLiteral("Metadaten unlesbar");
-        else if (!imageInfo.isFile())
-            entry.damage = QStringLiteral("Konfiguration fehlt");
-        else if (imageInfo.size() < familyProfile(entry.event.type).imageLength)
-            entry.damage = QStringLiteral("Konfiguration unvollständig");
-        list << entry;
-    }
-    // Names begin with the time of writing, so a damaged entry keeps its place.
-    std::reverse(list.begin(), list.end());
-    return list;
-}
-
-std::optional<HistoryEntry> HistoryStore::find(const QString& id) const {
-    for (const HistoryEntry& entry : entries())
-        if (entry.id == id)
-            return entry;
-    return std::nullopt;
-}
-
 std::optional<QByteArray> HistoryStore::image(const HistoryEntry& entry) const {
-    if (entry.damaged())
+    if (entry.damaged() || !open(nullptr))
         return std::nullopt;
-    QFile file(path(entry.imageFile));
-    if (!file.open(QIODevice::ReadOnly))
+    QSqlQuery query(m_db->connection());
+    query.prepare(QStringLiteral("SELECT i.type, i.bytes FROM events e JOIN images i ON i.id = "
+                                 "e.image WHERE e.id = ?"));
+    query.addBindValue(entry.id);
+    if (!m_db->exec(query, nullptr) || !query.next())
         return std::nullopt;
-    const qsizetype length = familyProfile(entry.event.type).imageLength;
-    const QByteArray bytes = file.read(length);
-    if (bytes.size() < length)
+    const QByteArray bytes = query.value(1).toByteArray();
+    if (!damageOf(query.value(0).toUInt(), bytes.size()).isEmpty())
         return std::nullopt;
     return bytes;
 }
 
-bool HistoryStore::imageStillUsed(const QString& imageFile,
-                                  const QList<HistoryEntry>& entries) const {
-    return std::any_of(entries.begin(), entries.end(),
-                       [&](const HistoryEntry& e) { return e.imageFile == imageFile; });
+bool HistoryStore::remove(qint64 id, QString* error) {
+    const auto work = [&](QString* workError) {
+        QSqlQuery query(m_db->connection());
+        query.prepare(QStringLiteral("SELECT image FROM events WHERE id = ?"));
+        query.addBindValue(id);
+        if (!m_db->exec(query, workError))
+            return false;
+        if (!query.next()) {
+            if (workError)
+                *workError = noSuchEntry(id);
+            return false;
+        }
+        const QVariant image = query.value(0);
+        query.prepare(QStringLiteral("DELETE FROM events WHERE id = ?"));
+        query.addBindValue(id);
+        if (!m_db->exec(query, workError))
+            return false;
+        // Inside the same transaction: an add in another program that takes the image up
+        // either came before (the image stays) or waits until this has ended.
+        query.prepare(QStringLiteral("DELETE FROM images WHERE id = ? AND NOT EXISTS "
+                                     "(SELECT 1 FROM events WHERE image = ?)"));
+        query.addBindValue(image);
+        query.addBindValue(image);
+        return m_db->exec(query, workError);
+    };
+    return open(error) && m_db->change(work, error);
 }
 
-bool HistoryStore::remove(const QString& id) {
-    QList<HistoryEntry> all = entries();
-    return removeFrom(all, id);
-}
-
-bool HistoryStore::removeFrom(QList<HistoryEntry>& all, const QString& id) {
-    const auto it =
-        std::find_if(all.begin(), all.end(), [&](const HistoryEntry& e) { return e.id == id; });
-    if (it == all.end())
+bool HistoryStore::setNote(qint64 id, const QString& note, QString* error) {
+    const auto work = [&](QString* workError) {
+        QSqlQuery query(m_db->connection());
+        query.prepare(QStringLiteral("UPDATE events SET note = ? WHERE id = ?"));
+        query.addBindValue(text(note.simplified()));
+        query.addBindValue(id);
+        if (!m_db->exec(query, workError))
+            return false;
+        if (query.numRowsAffected() == 1)
+            return true;
+        if (workError)
+            *workError = noSuchEntry(id);
         return false;
-    const HistoryEntry entry = *it;
-    all.erase(it);
-    const QString meta = path(id + MetaSuffix);
-    if (QFileInfo::exists(meta) && !QFile::remove(meta))
-        return false;
-    // A damaged entry's own image goes too, whatever its metadata said.
-    const QString ownImage = id + ImageSuffix;
-    if (!imageStillUsed(ownImage, all))
-        QFile::remove(path(ownImage));
-    if (!entry.imageFile.isEmpty() && !entry.imageFile.contains(QLatin1Char('/')) &&
-        !imageStillUsed(entry.imageFile, all))
-        QFile::remove(path(entry.imageFile));
-    return true;
+    };
+    return open(error) && m_db->change(work, error);
 }
 
-void HistoryStore::prune(const QString& deviceText) {
-    QList<HistoryEntry> all = entries();
-    pruneFrom(all, deviceText);
-}
-
-void HistoryStore::pruneFrom(QList<HistoryEntry>& all, const QString& deviceText) {
-    QList<HistoryEntry> mine;
-    for (const HistoryEntry& entry : all)
-        if (!entry.damaged() && entry.event.deviceText == deviceText)
-            mine << entry;
-    if (mine.size() <= KeptPerDevice)
-        return;
-    const auto newestBackup = std::find_if(mine.begin(), mine.end(), [](const HistoryEntry& e) {
-        return e.event.action == ActionBackup;
-    });
-    const QString keep = newestBackup == mine.end() ? QString() : newestBackup->id;
-    for (qsizetype i = KeptPerDevice; i < mine.size(); ++i)
-        if (mine[i].id != keep)
-            removeFrom(all, mine[i].id);
+std::optional<qint64> historyId(const QString& text) {
+    bool ok = false;
+    const qint64 id = text.trimmed().toLongLong(&ok);
+    return ok && id > 0 ? std::optional(id) : std::nullopt;
 }
 
 } // namespace talvaro

@@ -37,14 +37,16 @@ struct HistoryRow {
     QString time; // local time
     QString action;
     DeviceType type = DefaultDeviceType;
-    QString model;
+    QString model; // the type's model name
     QString firmware;
     QString port;
-    QString damage; // set for a damaged entry, which can only be deleted
+    QString damage; // set for a damaged entry, which can only be annotated and deleted
+    QString device; // the device's own name as it answered
+    QString note;
 };
 
 // What the user did in "Konfigurationsverlauf" with the selected entry.
-enum class HistoryCommand { Close, Load, Compare, SaveAs, Delete };
+enum class HistoryCommand { Close, Load, Compare, SaveAs, Delete, Note };
 struct HistoryChoice {
     HistoryCommand command = HistoryCommand::Close;
     QString id;
@@ -119,6 +121,15 @@ public:
     // File dialogs: the chosen path, or an empty text when cancelled.
     virtual QString getOpenFileName(const FileDialogRequest& request) = 0;
     virtual QString getSaveFileName(const FileDialogRequest& request) = 0;
+
+    // A line of text to enter, starting from `text`: the text, or nothing when cancelled.
+    virtual std::optional<QString> askText(const QString& caption, const QString& label,
+                                           const QString& text) {
+        Q_UNUSED(caption);
+        Q_UNUSED(label);
+        Q_UNUSED(text);
+        return std::nullopt;
+    }
 };
 
 } // namespace talvaro

@@ -25,13 +25,13 @@ EditorSession::~EditorSession() {
 }
 
 std::optional<QString> EditorSession::userHistory() {
-    return HistoryStore::defaultRoot();
+    return HistoryStore::defaultLocation();
 }
 
 HistoryStore& EditorSession::history() {
     Q_ASSERT(keepsHistory());
     if (!m_history)
-        m_history = std::make_unique<HistoryStore>(*m_historyRoot);
+        m_history = std::make_unique<HistoryStore>(*m_historyRoot, &m_dialogs);
     return *m_history;
 }
 

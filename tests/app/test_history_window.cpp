@@ -3,9 +3,14 @@
 #include "SettingsSandbox.h"
 #include "SimulatedPorts.h"
 #include "app/AppForm.h"
+#include "app/HistoryDialogs.h"
 #include "history/HistoryStore.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,7 +56,7 @@ private slots:
         QCOMPARE(form->history().image(entries[1]), first);
 
         form->document().updateTitle();
-        m_dialogs->expectHistory(HistoryCommand::Load, entries[1].id);
+        m_dialogs->expectHistory(HistoryCommand::Load, idOf(entries[1]));
         trigger(*form, "Verlauf1");
         QCOMPARE(m_dialogs->historyRows.size(), 3);
         QVERIFY(form->document().isModified());
@@ -62,7 +67,7 @@ private slots:
 
         // "Als Datei speichern..." writes the entry's image as it is.
         const QString saved = m_dir->filePath("saved.tkx");
-        m_dialogs->expectHistory(HistoryCommand::SaveAs, entries[2].id);
+        m_dialogs->expectHistory(HistoryCommand::SaveAs, idOf(entries[2]));
         m_dialogs->expect("SaveDialog", DialogResult::Ok, saved);
         trigger(*form, "Verlauf1");
         QFile file(saved);
@@ -71,7 +76,7 @@ private slots:
 
         // Loading over unsaved edits asks first; "Abbrechen" keeps the editor.
         const QByteArray editor = form->images().working(6);
-        m_dialogs->expectHistory(HistoryCommand::Load, entries[2].id);
+        m_dialogs->expectHistory(HistoryCommand::Load, idOf(entries[2]));
         m_dialogs->expect("HinweisBox", DialogResult::Cancel);
         trigger(*form, "Verlauf1");
         form->encodeImage();
@@ -100,7 +105,7 @@ private slots:
         QVERIFY(line.after.contains(rings == 3 ? "4" : "3"));
 
         // The history's "Vergleichen" shows the same against the entry of the start.
-        const QString read = form->history().entries().first().id;
+        const QString read = idOf(form->history().entries().first());
         m_dialogs->expectHistory(HistoryCommand::Compare, read);
         m_dialogs->expect("Vergleich", DialogResult::Ok);
         trigger(*form, "Verlauf1");
@@ -109,7 +114,77 @@ private slots:
         form->document().updateTitle();
     }
 
+    void deleteAsksFirstAndNotesAreKept() {
+        auto form = startedForm();
+        const QString read = idOf(form->history().entries().first());
+        m_dialogs->expectHistory(HistoryCommand::Note, read);
+        m_dialogs->expect("Texteingabe", DialogResult::Ok, "Meier GmbH");
+        m_dialogs->expectHistory(HistoryCommand::Delete, read);
+        m_dialogs->expect("Warning", DialogResult::No);
+        m_dialogs->expectHistory(HistoryCommand::Close);
+        trigger(*form, "Verlauf1");
+        QCOMPARE(m_dialogs->historyRows.size(), 1);
+        QCOMPARE(m_dialogs->historyRows.first().note, QStringLiteral("Meier GmbH"));
+
+        m_dialogs->expectHistory(HistoryCommand::Delete, read);
+        m_dialogs->expect("Warning", DialogResult::Yes);
+        m_dialogs->expectHistory(HistoryCommand::Close);
+        trigger(*form, "Verlauf1");
+        QVERIFY(m_dialogs->historyRows.isEmpty());
+        QVERIFY(form->history().entries().isEmpty());
+    }
+
+    void theDialogFiltersAndNamesEveryControl() {
+        const auto row = [](const QString& id, DeviceType type, const QString& device,
+                            const QString& note, const QString& damage = {}) {
+            HistoryRow r;
+            r.id = id;
+            r.type = type;
+            r.model = deviceProfile(type).identity;
+            r.device = device;
+            r.note = note;
+            r.damage = damage;
+            return r;
+        };
+        const QList<HistoryRow> rows{row("3", 6, "TK Quenta 26", "Meier GmbH"),
+                                     row("2", 5, "TK Mirello 16", "Lager"),
+                                     row("1", 0, "TK Vorda 12", "", "kaputt")};
+        HistoryDialog dialog(nullptr, rows, 5, {});
+        auto* search = dialog.findChild<QLineEdit*>();
+        auto* table = dialog.findChild<QTableView*>();
+        const auto shown = [&] { return table->model()->rowCount(); };
+        for (const auto& [text, count] : {std::pair{"meier", 1}, {"Mirello", 1}, {"TK ", 3}}) {
+            search->setText(text);
+            QCOMPARE(shown(), count);
+        }
+        search->clear();
+        dialog.findChild<QCheckBox*>()->setChecked(true);
+        QCOMPARE(shown(), 1);
+        QVERIFY(dialog.currentRow());
+        QCOMPARE(dialog.currentRow()->id, QStringLiteral("2"));
+
+        // A damaged entry can only be annotated and deleted.
+        dialog.findChild<QCheckBox*>()->setChecked(false);
+        table->selectRow(2);
+        QStringList enabled;
+        for (QPushButton* button : dialog.findChildren<QPushButton*>())
+            if (button->isEnabled())
+                enabled << button->text();
+        enabled.sort();
+        QCOMPARE(enabled, (QStringList{"Löschen", "Notiz...", "Schließen"}));
+
+        QList<QWidget*> controls{search, table, dialog.findChild<QCheckBox*>()};
+        for (QPushButton* button : dialog.findChildren<QPushButton*>())
+            controls << button;
+        for (QWidget* control : controls) {
+            QVERIFY2(!control->accessibleName().isEmpty(), control->metaObject()->className());
+            QVERIFY2(!control->accessibleDescription().isEmpty(),
+                     qPrintable(control->accessibleName()));
+        }
+    }
+
 private:
+    static QString idOf(const HistoryEntry& entry) { return QString::number(entry.id); }
     // The window after the search at its first showing has read the device.
     std::unique_ptr<TAppForm> startedForm() {
         m_dialogs->expect("SuchenDlg", DialogResult::Cancel);

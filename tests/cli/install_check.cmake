@@ -76,8 +76,8 @@ list(LENGTH debs count)
 require("count;EQUAL;1" "expected one package, found: ${debs}")
 run(${DPKG_DEB} --field ${debs} Version Depends)
 require("run_output;MATCHES;^Version: [0-9.]+-[0-9]+\n" "no Debian revision: ${run_output}")
-foreach(dependency IN ITEMS libqt6serialport6 libqt6printsupport6 libqt6widgets6 fonts-liberation
-                            qt6-translations-l10n)
+foreach(dependency IN ITEMS libqt6serialport6 libqt6printsupport6 libqt6widgets6 libqt6sql6
+                            libqt6sql6-sqlite fonts-liberation qt6-translations-l10n)
     require("run_output;MATCHES;${dependency}" "package does not depend on ${dependency}")
 endforeach()
 run(${DPKG_DEB} --contents ${debs})

@@ -216,7 +216,7 @@ void TestCliDevice::firmwareInstallFindsTheDeviceAgain() {
         devices.at(1).withDevice([](sim::SimDevice& d) { return sim::installFirmwareLoader(d); });
     devices.start();
     const QString firmware = makeFirmware(6, "six.efw");
-    const HistoryStore history(HistoryStore::defaultRoot());
+    const HistoryStore history(HistoryStore::defaultLocation());
     const qsizetype kept = history.entries().size();
     // Identified as a sibling first: the firmware of the device's own type fits.
     const CliResult result =

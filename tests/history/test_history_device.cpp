@@ -114,9 +114,9 @@ private slots:
     }
 
     void unwritableHistoryAsksBeforeProgramming() {
-        QFile blocker(root());
+        QFile blocker(m_dir->filePath(QStringLiteral("Ordner")));
         QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
-        Run run(root());
+        Run run(blocker.fileName() + QStringLiteral("/Verlauf.sqlite"));
         QVERIFY(run.session.read()); // a read goes on, and says so once
         QVERIFY(run.session.read());
         QCOMPARE(run.errText.count(QStringLiteral("Konfigurationsverlauf konnte nicht")), 1);
@@ -152,7 +152,7 @@ private slots:
     }
 
 private:
-    QString root() const { return m_dir->filePath(QStringLiteral("Verlauf")); }
+    QString root() const { return m_dir->filePath(QStringLiteral("Verlauf.sqlite")); }
     std::unique_ptr<SimulatedPorts> m_devices;
     std::unique_ptr<QTemporaryDir> m_dir;
 };

@@ -151,3 +151,11 @@ bool ScriptedDialogs::execPrintDialog(QPrinter& printer) {
 void ScriptedDialogs::execPrinterSetup(QPrinter&) {
     next(QStringLiteral("PrinterSetup"), {}, {});
 }
+
+std::optional<QString> ScriptedDialogs::askText(const QString& caption, const QString& label,
+                                                const QString& text) {
+    const Answer a = next(QStringLiteral("Texteingabe"), caption, {label, text});
+    if (a.result != DialogResult::Ok)
+        return std::nullopt;
+    return a.text;
+}

@@ -76,6 +76,10 @@ public:
     QList<talvaro::HistoryRow> historyRows;
     QList<talvaro::ComparedLine> comparedLines;
 
+    // Expected as "Texteingabe": Ok answers the script's text, anything else cancels.
+    std::optional<QString> askText(const QString& caption, const QString& label,
+                                   const QString& text) override;
+
 private:
     Answer next(const QString& dialog, const QString& caption, const QStringList& lines);
 

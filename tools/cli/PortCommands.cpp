@@ -115,7 +115,7 @@ int runSupportReport(const QStringList& args, Io& io) {
     if (const std::optional<DeviceType> type = cmd.givenType())
         identifyDevice(*type, io, facts);
     facts.historyTimes =
-        HistoryStore(HistoryStore::defaultRoot()).newestTimes(SupportHistoryEntries);
+        HistoryStore(HistoryStore::defaultLocation()).newestTimes(SupportHistoryEntries);
     QString error;
     const QString path = cmd.value(QStringLiteral("o"));
     if (!saveSupportReport(path, facts, comPortPathsNow(), error)) {

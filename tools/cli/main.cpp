@@ -19,7 +19,7 @@ struct Command {
     bool paints; // needs fonts and a paint device: a GUI application without a screen
 };
 
-constexpr std::array<Command, 14> Commands{{
+constexpr std::array<Command, 15> Commands{{
     {"show", "show FILE --type N [--json]", runShow, false},
     {"new", "new --type N -o FILE", runNew, false},
     {"diff", "diff A B --type N", runDiff, false},
@@ -34,7 +34,8 @@ constexpr std::array<Command, 14> Commands{{
     {"support-report", "support-report -o FILE [--type N]", runSupportReport, false},
     {"history", "history [--type N] [--json]", runHistory, false},
     {"history", "history export ID -o FILE", runHistory, false},
-    {"history", "history diff ID [FILE|ID] --type N", runHistory, false},
+    {"history", "history diff ID [FILE|ID] [--type N]", runHistory, false},
+    {"history", "history note ID TEXT", runHistory, false},
 }};
 
 void printUsage(QTextStream& stream) {
