@@ -1,9 +1,9 @@
 // The configuration history: list, export, diff, note.
 #include "Commands.h"
-#include "session/TerminalDialogs.h"
 #include "history/HistoryStore.h"
 #include "model/ConfigFile.h"
 #include "report/ImageComparison.h"
+#include "session/TerminalDialogs.h"
 
 #include <QFileInfo>
 
