@@ -1,11 +1,13 @@
-// The program's start as in its main(), up to the first shown main window. The port
-// search that the first showing starts is left out: it belongs to the device, not to
-// the start-up.
+// The program's start as in its main() (Qt's German texts, the application's names, the
+// window), up to the first shown main window. The port search that the first showing
+// starts is left out: it belongs to the device, not to the start-up.
 #include "StartupProbe.h"
 #include "app/AppStart.h"
+#include "startup/ProgramStart.h"
 
 int main(int argc, char* argv[]) {
     talvaro::bench::ProbeApplication app(argc, argv);
+    talvaro::installQtTranslations(app);
     talvaro::identifyApplication();
     talvaro::AppStart start(talvaro::TAppForm::FirstShowSearch::Off);
     start.form().show();

@@ -207,7 +207,7 @@ void TAppForm::createToolBar() {
 
     auto* print = new QToolButton(bar);
     print->setObjectName(QStringLiteral("ToolButton10"));
-    print->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    print->setIcon(printIcon());
     connect(print, &QToolButton::clicked, Print1, &QAction::trigger);
     bar->addWidget(print);
     bar->addSeparator();
@@ -326,11 +326,18 @@ void TAppForm::assignHints() {
 }
 
 void TAppForm::Print1Execute() {
-    executePrint(m_printer, printHost(), m_reportLines, QDate::currentDate());
+    executePrint(printer(), printHost(), m_reportLines, QDate::currentDate());
 }
 
 void TAppForm::Printer1Execute() {
-    executePrinterSetup(m_printer, printHost());
+    executePrinterSetup(printer(), printHost());
+}
+
+QPrinter& TAppForm::printer() {
+    // Made at the first print: a printer asks the print system for its queues.
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>();
+    return *m_printer;
 }
 
 PrintCommandHost TAppForm::printHost() {

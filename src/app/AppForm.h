@@ -116,6 +116,7 @@ private:
     void createStatusBar();
     void rebuildTree();
     void assignHints();
+    QPrinter& printer();
     PrintCommandHost printHost();
     // The pages and the tree follow the session's device type.
     void deviceTypeChanged(DeviceType code);
@@ -139,7 +140,7 @@ private:
     std::unique_ptr<EditorPages> m_pages;
     ModelBinder* m_binder = nullptr;
     std::unique_ptr<HelpPanel> m_help;
-    QPrinter m_printer;
+    std::unique_ptr<QPrinter> m_printer;
     QStringList m_reportLines;
     int m_helpTopic = 0;
     const QTreeWidgetItem* m_currentAtPress = nullptr;
