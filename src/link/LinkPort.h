@@ -26,7 +26,9 @@ public:
     virtual bool isOpen() const = 0;
 
     virtual void write(const QByteArray& bytes) = 0;
-    virtual void discardInput() = 0;
+    // Throws away what has arrived and not been taken, the driver's queue included;
+    // returns how many bytes went.
+    virtual qsizetype discardInput() = 0;
     virtual void discardOutput() = 0;
 
     virtual void armForLine(int ticks) = 0;

@@ -40,7 +40,7 @@ public:
     void close() override { m_port.close(); }
     bool isOpen() const override { return m_port.isOpen(); }
     void write(const QByteArray& bytes) override { m_port.write(bytes); }
-    void discardInput() override { m_port.discardInput(); }
+    qsizetype discardInput() override { return m_port.discardInput(); }
     void discardOutput() override { m_port.discardOutput(); }
     void armForLine(int ticks) override { m_matcher.armForLine(ticks); }
     void armForBytes(int count, int ticks) override { m_matcher.armForBytes(count, ticks); }

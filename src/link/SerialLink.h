@@ -28,7 +28,9 @@ public:
     QString errorText() const { return m_error; }
 
     void write(const QByteArray& bytes);
-    void discardInput();
+    // Everything received and not yet taken, the driver's queue included; returns how
+    // many bytes went, all of them in the trace.
+    qsizetype discardInput();
     void discardOutput();
 
     // Whether COM<number> exists and can be opened now; it is closed again at once.
@@ -54,6 +56,7 @@ signals:
 private:
     void readAvailable();
     bool raiseControlLines();
+    bool driverHasInput();
 
     QSerialPort m_port;
     quint16 m_number = 1;
