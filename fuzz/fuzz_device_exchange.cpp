@@ -98,11 +98,11 @@ public:
                 arrive(step == Step::FittingAnswer ? fittingAnswer() : rawAnswer());
             break;
         case Step::FittingAnswers:
-            // A device that keeps answering, e.g. through a whole write.
+            // A device that keeps answering as asked, e.g. through a whole write.
             for (int n = m_input.ConsumeIntegralInRange(1, 200); n > 0; --n) {
                 if (!m_rig.link.armed || !m_rig.link.isOpen())
                     break;
-                arrive(fittingAnswer());
+                arrive(fittingAnswer(true));
                 settle();
             }
             break;
@@ -158,17 +158,23 @@ private:
         return (crlf < 0 ? line : line.left(crlf)) + "\r\n";
     }
 
-    // What a device of some model would answer: its identity, ACK, the loader bytes, or
-    // an image with a correct sum.
-    QByteArray fittingAnswer() {
+    // What a device of some model would answer: its identity, ACK or NAK, the loader
+    // bytes, or an image with a correct sum. `asked`: the one byte the step waits for.
+    QByteArray fittingAnswer(bool asked = false) {
         const int count = m_rig.link.armedCount;
         if (count == 0) {
             const auto type = m_input.ConsumeIntegralInRange<DeviceType>(0, HighestDeviceType);
             return deviceProfile(type).identity.toLatin1() + "\r\n";
         }
+        const char typeByte = deviceProfile(m_rig.host.document().deviceType()).loaderTypeByte;
+        if (count == 1 && asked) {
+            const ExchangeState state = m_rig.exchange.record().state;
+            return QByteArray(1, state == ExchangeState::AwaitLoaderPrompt  ? typeByte
+                                 : state == ExchangeState::AwaitLoaderReady ? 'L'
+                                                                            : Ack);
+        }
         if (count == 1) {
-            const char replies[] = {
-                Ack, Nak, 'L', deviceProfile(m_rig.host.document().deviceType()).loaderTypeByte};
+            const char replies[] = {Ack, Nak, 'L', typeByte};
             return QByteArray(1, m_input.PickValueInArray(replies));
         }
         QByteArray image = rawAnswer().left(count - 1);
