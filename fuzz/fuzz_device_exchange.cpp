@@ -1,7 +1,9 @@
 // The exchange with the telephone system, driven by a script: user commands (read,
-// program, factory reset, firmware start), then answers, broken answers and time-outs in
-// whatever state the exchange is in. Nothing may crash, no window may be left waiting
-// for an exchange that has stopped, and an exchange that has ended is back at Idle.
+// program, factory reset, firmware start), then answers, broken answers, refusals, spare
+// bytes, late answers and time-outs in whatever state the exchange is in. Nothing may
+// crash, no window may be left waiting for an exchange that has stopped, an exchange
+// that has ended is back at Idle, no question goes out before what came earlier was
+// discarded, and a write with bytes nobody asked for never ends in success.
 #include "ExchangeRig.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -23,10 +25,14 @@ enum class Step {
     FittingAnswer,
     FittingAnswers,
     Timeout,
-    kMaxValue = Timeout
+    SpareBytes,
+    LateAnswer,
+    kMaxValue = LateAnswer
 };
 
 constexpr size_t LongestLine = 40;
+constexpr int MostSpareBytes = 80; // more than an image and its checksum
+constexpr char Nak = '\x15';
 
 const QString ReadCaption = QStringLiteral("Konfiguration Auslesen");
 const QString ProgramCaption = QStringLiteral("Konfiguration Programmieren");
@@ -40,6 +46,13 @@ public:
         m_rig.dialogs.onMessage = [this](MessageDialog which, const QString& caption) {
             messageShown(which, caption);
         };
+        m_rig.link.immediate = [this](const QByteArray& packet) {
+            noteDelivery(packet);
+            m_immediate = true;
+            const bool taken = m_rig.exchange.DataPacket1Immediate(packet);
+            m_immediate = false;
+            return taken;
+        };
         m_rig.link.presentPorts = m_input.ConsumeIntegral<quint8>();
         m_rig.host.setDeviceType(m_input.ConsumeIntegralInRange<DeviceType>(0, HighestDeviceType));
         m_rig.host.document().updateTitle();
@@ -47,6 +60,8 @@ public:
 
     void step(Step step) {
         m_stateBefore = ExchangeState::Idle;
+        if (!m_rig.exchange.running())
+            m_strayInWrite = false;
         switch (step) {
         case Step::Read:
         case Step::Program:
@@ -64,7 +79,7 @@ public:
         case Step::FirmwareTimer: // what the firmware update does when its timer runs out
             if (m_rig.firmwareTimerRunning) {
                 m_rig.firmwareTimerRunning = m_awaitingLoader = false;
-                m_rig.link.disarm();
+                m_rig.exchange.abandonLoaderHandshake();
                 m_firmwareMessage = true;
                 m_rig.dialogs.showMessage(MessageDialog::Error, QStringLiteral("Fehler"), {});
                 m_firmwareMessage = false;
@@ -73,32 +88,46 @@ public:
         case Step::FirmwareDialogClosed: // the user gives up waiting for the loader
             if (m_awaitingLoader) {
                 m_rig.firmwareTimerRunning = m_awaitingLoader = false;
-                m_rig.link.disarm();
+                m_rig.exchange.abandonLoaderHandshake();
             }
             m_firmwareDialog = false;
             break;
         case Step::RawAnswer:
         case Step::FittingAnswer:
             if (m_rig.link.armed && m_rig.link.isOpen())
-                deliver(step == Step::FittingAnswer ? fittingAnswer() : rawAnswer());
+                arrive(step == Step::FittingAnswer ? fittingAnswer() : rawAnswer());
             break;
         case Step::FittingAnswers:
-            // A device that keeps answering, e.g. through a whole write.
+            // A device that keeps answering as asked, e.g. through a whole write.
             for (int n = m_input.ConsumeIntegralInRange(1, 200); n > 0; --n) {
                 if (!m_rig.link.armed || !m_rig.link.isOpen())
                     break;
-                deliver(fittingAnswer());
-                handlePosted();
+                arrive(fittingAnswer(true));
+                settle();
             }
             break;
         case Step::Timeout:
             if (m_rig.link.armed) {
-                m_rig.link.armed = false;
+                m_rig.link.expire();
                 m_rig.exchange.DataPacket1Timeout();
             }
             break;
+        case Step::SpareBytes:
+            // An echo, a glitch or a burst behind an answer, or on a line nobody asked.
+            if (m_rig.link.isOpen())
+                spareBytes();
+            break;
+        case Step::LateAnswer:
+            // The answer comes after its time-out.
+            if (m_rig.link.armed && m_rig.link.isOpen()) {
+                const QByteArray answer = fittingAnswer();
+                m_rig.link.expire();
+                m_rig.exchange.DataPacket1Timeout();
+                arrive(answer);
+            }
+            break;
         }
-        handlePosted();
+        settle();
         checkWindows();
     }
 
@@ -114,8 +143,7 @@ private:
         m_firmwareDialog = true;
         if (!m_rig.link.isOpen() && !m_rig.link.open())
             return;
-        m_rig.exchange.beginLoaderHandshake();
-        m_awaitingLoader = m_rig.firmwareTimerRunning = true;
+        m_awaitingLoader = m_rig.firmwareTimerRunning = m_rig.exchange.beginLoaderHandshake();
     }
 
     // Whatever bytes, in the shape the matcher delivers for the armed request.
@@ -130,34 +158,68 @@ private:
         return (crlf < 0 ? line : line.left(crlf)) + "\r\n";
     }
 
-    // What a device of some model would answer: its identity, ACK, the loader bytes, or
-    // an image with a correct sum.
-    QByteArray fittingAnswer() {
+    // What a device of some model would answer: its identity, ACK or NAK, the loader
+    // bytes, or an image with a correct sum. `asked`: the one byte the step waits for.
+    QByteArray fittingAnswer(bool asked = false) {
         const int count = m_rig.link.armedCount;
         if (count == 0) {
             const auto type = m_input.ConsumeIntegralInRange<DeviceType>(0, HighestDeviceType);
             return deviceProfile(type).identity.toLatin1() + "\r\n";
         }
+        const char typeByte = deviceProfile(m_rig.host.document().deviceType()).loaderTypeByte;
+        if (count == 1 && asked) {
+            const ExchangeState state = m_rig.exchange.record().state;
+            return QByteArray(1, state == ExchangeState::AwaitLoaderPrompt  ? typeByte
+                                 : state == ExchangeState::AwaitLoaderReady ? 'L'
+                                                                            : Ack);
+        }
         if (count == 1) {
-            const char replies[] = {
-                Ack, 'L', deviceProfile(m_rig.host.document().deviceType()).loaderTypeByte};
+            const char replies[] = {Ack, Nak, 'L', typeByte};
             return QByteArray(1, m_input.PickValueInArray(replies));
         }
         QByteArray image = rawAnswer().left(count - 1);
         return image + char(imageChecksum(image));
     }
 
-    void deliver(const QByteArray& packet) {
-        m_rig.link.armed = false; // the matcher disarms itself with every packet
+    void spareBytes() {
+        const char spare = m_input.ConsumeBool() ? Ack : m_input.ConsumeIntegral<char>();
+        const QByteArray bytes(m_input.ConsumeIntegralInRange(1, MostSpareBytes), spare);
+        // Spare bytes behind a write's answer, or while the write waits for nothing, are
+        // bytes the write never asked for.
+        m_strayInWrite |= writing();
+        arrive(m_rig.link.armed ? fittingAnswer() + bytes : bytes);
+    }
+
+    bool writing() const {
+        const ExchangeState state = m_rig.exchange.record().state;
+        return state == ExchangeState::AwaitWriteAck || state == ExchangeState::WriteImage ||
+               state == ExchangeState::AwaitChecksumAck || state == ExchangeState::AwaitQuietLine;
+    }
+
+    // As one serial read brings them: the armed request takes its answer, through the
+    // immediate hook first, the queue for what it declines.
+    void arrive(const QByteArray& bytes) { m_rig.link.arrive(bytes); }
+
+    void noteDelivery(const QByteArray& packet) {
         m_lastPacket = packet;
         m_workingBefore = m_rig.host.images().working(m_rig.host.document().deviceType());
         m_stateBefore = m_rig.exchange.record().state;
-        // As the matcher does: the immediate hook first, the queue for what it declines.
-        m_immediate = true;
-        const bool taken = m_rig.exchange.DataPacket1Immediate(packet);
-        m_immediate = false;
-        if (!taken)
-            m_rig.exchange.DataPacket1Packet(packet);
+    }
+
+    // The event loop runs: queued packets, then the window's notifications, until
+    // neither is left.
+    void settle() {
+        while (!m_rig.link.queued.isEmpty() || !m_rig.link.posted.isEmpty()) {
+            if (!m_rig.link.queued.isEmpty()) {
+                const FuzzLink::Queued next = m_rig.link.queued.takeFirst();
+                if (m_rig.link.current(next)) {
+                    noteDelivery(next.packet);
+                    m_rig.exchange.DataPacket1Packet(next.packet);
+                }
+                continue;
+            }
+            handlePosted();
+        }
     }
 
     // The window handles its notifications once the event has returned.
@@ -214,6 +276,8 @@ private:
             working != m_workingBefore)
             __builtin_trap(); // a failed read keeps the image
         if (which == MessageDialog::ProgErgebnis && caption == ProgramCaption) {
+            if (m_strayInWrite)
+                __builtin_trap(); // some ACK may have answered nothing the program sent
             // The device got the write command, every image byte and their sum.
             const QByteArray sent =
                 m_rig.host.document().writeCommand() + working + char(imageChecksum(working));
@@ -228,7 +292,8 @@ private:
     bool m_firmwareDialog = false;
     bool m_awaitingLoader = false;
     bool m_firmwareMessage = false;
-    bool m_immediate = false; // inside the matcher's immediate hook
+    bool m_immediate = false;    // inside the matcher's immediate hook
+    bool m_strayInWrite = false; // bytes nobody asked for came during the running write
     QByteArray m_lastPacket;
     QByteArray m_workingBefore;
     ExchangeState m_stateBefore = ExchangeState::Idle; // of a packet delivered in this step

@@ -109,6 +109,11 @@ void TFirmwareDlg::OKBtnClick() {
         m_update->OKBtnClick(Filename->text());
 }
 
+void TFirmwareDlg::waitingForLoader(bool waiting) {
+    // Pressed again meanwhile, "Start" would wake the loader a second time.
+    OKBtn->setEnabled(!waiting);
+}
+
 void TFirmwareDlg::transferStarting() {
     OKBtn->setEnabled(false);
     CancelBtn->setEnabled(false);

@@ -27,6 +27,7 @@ public:
     void OKBtnClick();
 
     // FirmwareView
+    void waitingForLoader(bool waiting) override;
     void transferStarting() override;
     void setProgress(int percent) override;
     void transferEnded() override;

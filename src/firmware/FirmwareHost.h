@@ -20,8 +20,11 @@ public:
     // COM number of the identified device, 0 when offline.
     virtual quint16 portInUse() const = 0;
     virtual LinkPort& link() = 0;
+    // Whether the window's link is in the middle of an exchange with the device.
+    virtual bool exchangeRunning() const = 0;
     // Arms for the loader's type byte and sends "U\r"; the exchange takes it from there.
-    virtual void beginLoaderHandshake() = 0;
+    // False, with nothing sent, while another exchange runs.
+    virtual bool beginLoaderHandshake() = 0;
     // Stops waiting for the loader; nothing is armed afterwards.
     virtual void abandonLoaderHandshake() = 0;
     // Finds the device again and reads its configuration; returns once the search
@@ -34,6 +37,9 @@ class FirmwareView {
 public:
     virtual ~FirmwareView() = default;
 
+    // "U\r" has gone out and the loader has not confirmed yet (true), or the handshake
+    // has ended (false): "Start" waits meanwhile.
+    virtual void waitingForLoader(bool waiting) { Q_UNUSED(waiting); }
     // The transfer begins: every button and the file controls are disabled.
     virtual void transferStarting() = 0;
     virtual void setProgress(int percent) = 0;

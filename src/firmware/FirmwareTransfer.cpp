@@ -6,6 +6,7 @@
 #include "model/Dialogs.h"
 
 #include <QBuffer>
+#include <QDeadlineTimer>
 #include <QMetaObject>
 
 #include <chrono>
@@ -52,12 +53,18 @@ public:
     RawTransferPort(RawSerialPort& port, const TransferTimings& timings, FirmwareTransfer& transfer)
         : m_port(port), m_timings(timings), m_transfer(transfer) {}
 
-    void drainInput() override {
+    bool drainInput() override {
         m_port.setTimeouts(m_timings.drainTimeout);
+        const QDeadlineTimer limit(m_timings.drainLimit);
         quint8 stale = 0;
-        while (m_port.read(&stale, 1)) {
+        int drained = 0;
+        bool quiet = false;
+        while (!quiet && drained <= m_timings.drainLimitBytes && !limit.hasExpired()) {
+            quiet = !m_port.read(&stale, 1);
+            drained += quiet ? 0 : 1;
         }
         m_port.setTimeouts(m_timings.replyTimeout);
+        return quiet;
     }
     void sendRecord(const QByteArray& record) override {
         // A failed write shows as a missing reply.
@@ -91,8 +98,7 @@ FirmwareTransfer::FirmwareTransfer(QObject* parent) : QObject(parent) {
 }
 
 FirmwareTransfer::~FirmwareTransfer() {
-    cancel();
-    joinWorker();
+    stop();
 }
 
 bool FirmwareTransfer::start(const QByteArray& fileContent, const QString& portName,
@@ -124,6 +130,11 @@ void FirmwareTransfer::cancel() {
     m_wake.notify_all();
 }
 
+void FirmwareTransfer::stop() {
+    cancel();
+    joinWorker();
+}
+
 void FirmwareTransfer::joinWorker() {
     if (m_worker.joinable())
         m_worker.join();
@@ -145,26 +156,24 @@ TransferResult FirmwareTransfer::run(const QByteArray& fileContent, const QStrin
     TransferMachine::State end;
     {
         RawSerialPort port;
+        port.setCancelFlag(&m_cancelled);
         if (!port.open(portName, TransferBaudRate, timings.openTimeout))
             return TransferResult::PortAccess;
         RawTransferPort line(port, timings, *this);
         TransferMachine machine(line, *stream);
         machine.start();
-        while (!machine.finished()) {
-            if (m_cancelled) {
-                machine.cancel();
-                break;
-            }
+        while (!machine.finished() && !m_cancelled) {
             quint8 reply = 0;
             if (port.read(&reply, 1))
                 machine.replyReceived(reply);
-            else
+            else if (!m_cancelled)
                 machine.replyTimedOut();
         }
+        machine.cancel();
         end = machine.state();
     } // the port is closed before any error is shown
     if (end != TransferMachine::State::Accepted)
-        return resultOf(end);
+        return m_cancelled ? TransferResult::Cancelled : resultOf(end);
     // The loader stores the firmware and restarts; a cancel cuts only the waiting short.
     if (pause(timings.afterClose))
         pause(timings.afterTransfer);

@@ -21,6 +21,10 @@ struct TransferTimings {
     int beforeOpen = 200;
     int openTimeout = 2000;
     int drainTimeout = 1;
+    // A line that still sends after this much, or this many bytes, of draining before a
+    // record is no loader listening: the transfer ends as unanswered.
+    int drainLimit = 1000;
+    int drainLimitBytes = 1024;
     int replyTimeout = 4000; // a missing reply is given up after twice this
     int afterClose = 200;
     int afterTransfer = 3000; // the loader stores the firmware and restarts
@@ -30,8 +34,8 @@ enum class TransferResult { Done, FileAccess, PortAccess, NoReply, Corrupt, Canc
 
 // Streams the records of a firmware file's content, as they stand, to the loader on a
 // port ("COM<n>" or a device path) that it opens raw. The port's blocking reads and
-// the transfer's waits run on a worker thread; progress and the end come back as
-// signals to the thread that started it.
+// writes and the transfer's waits run on a worker thread, in short slices that notice a
+// cancel; progress and the end come back as signals to the thread that started it.
 class FirmwareTransfer : public QObject {
     Q_OBJECT
 public:
@@ -44,6 +48,8 @@ public:
                const TransferTimings& timings = {});
     // Nothing more is sent once the step under way has ended; `finished` follows.
     void cancel();
+    // Cancels and returns once the worker has closed the port and left.
+    void stop();
     bool isRunning() const { return m_running; }
 
 signals:

@@ -79,6 +79,9 @@ QString FirmwareUpdate::chooseFile() {
 }
 
 void FirmwareUpdate::OKBtnClick(const QString& fileName) {
+    // "Start" waits while the loader is being woken and while the transfer runs.
+    if (m_awaitingLoader || m_busy)
+        return;
     if (fileName.isEmpty())
         return show(m_dialogs, FlowMessage::NoFile);
     const std::optional<QByteArray> content = readFirmwareFile(fileName);
@@ -94,6 +97,9 @@ void FirmwareUpdate::OKBtnClick(const QString& fileName) {
 }
 
 bool FirmwareUpdate::startLoader() {
+    // The port choice would close the port under an exchange that is still at work.
+    if (m_host.exchangeRunning())
+        return false;
     LinkPort& link = m_host.link();
     if (m_host.portInUse() == 0 && !choosePort())
         return false;
@@ -102,8 +108,10 @@ bool FirmwareUpdate::startLoader() {
         show(m_dialogs, FlowMessage::PortNotOpened);
         return false;
     }
-    m_host.beginLoaderHandshake();
+    if (!m_host.beginLoaderHandshake())
+        return false;
     m_awaitingLoader = true;
+    m_view->waitingForLoader(true);
     TimerFWUpdate.start();
     return true;
 }
@@ -141,6 +149,7 @@ void FirmwareUpdate::TimerFWUpdateTimer() {
     TimerFWUpdate.stop();
     m_awaitingLoader = false;
     m_host.abandonLoaderHandshake();
+    m_view->waitingForLoader(false); // the user may try again
     m_dialogs.showMessage(MessageDialog::Error, QStringLiteral("Fehler"),
                           {QStringLiteral("Fehler!"),
                            QStringLiteral("Firmware Update konnte nicht gestartet werden.")});
@@ -151,6 +160,7 @@ void FirmwareUpdate::MsgLoaderReady() {
     // nothing: the user no longer expects a transfer.
     if (!std::exchange(m_awaitingLoader, false))
         return;
+    m_view->waitingForLoader(false);
     m_host.link().close();
     startTransfer();
 }
@@ -164,6 +174,14 @@ void FirmwareUpdate::startTransfer() {
 
 void FirmwareUpdate::transferFinished(TransferResult result) {
     const bool done = result == TransferResult::Done;
+    m_busy = false;
+    if (result == TransferResult::Cancelled) {
+        // Whoever cancelled is ending the update; no search follows.
+        m_view->transferEnded();
+        m_view->closeDialog();
+        emit updateEnded(false);
+        return;
+    }
     if (done) {
         // Progress is reported before each record; a finished transfer is a full bar.
         m_view->setProgress(100);
@@ -174,7 +192,6 @@ void FirmwareUpdate::transferFinished(TransferResult result) {
     } else {
         showTransferError(m_dialogs, result);
     }
-    m_busy = false;
     m_view->transferEnded();
     m_host.searchAndRead();
     m_view->closeDialog();
@@ -186,6 +203,11 @@ void FirmwareUpdate::dialogClosed() {
         return;
     TimerFWUpdate.stop();
     m_host.abandonLoaderHandshake();
+    m_view->waitingForLoader(false);
+}
+
+void FirmwareUpdate::cancelTransfer() {
+    m_transfer.stop();
 }
 
 } // namespace talvaro

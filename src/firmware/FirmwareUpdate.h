@@ -30,9 +30,11 @@ public:
 
     // BtnSuchenClick: the chosen file, or an empty text when cancelled.
     QString chooseFile();
-    // OKBtnClick: the file check, then startLoader.
+    // OKBtnClick: the file check, then startLoader. Nothing happens while the loader is
+    // being woken or the transfer runs.
     void OKBtnClick(const QString& fileName);
-    // False when no port could be used; the reason has been shown.
+    // False when no port could be used (the reason has been shown) or while the window's
+    // link is busy with another exchange.
     bool startLoader();
     void TimerFWUpdateTimer();
     void stopStartTimer() { TimerFWUpdate.stop(); }
@@ -43,6 +45,9 @@ public:
     bool FormCloseQuery() const { return !m_busy; }
     // The dialog has closed: an update still waiting for the loader is given up.
     void dialogClosed();
+    // Stops a running transfer and returns once its port is closed; `updateEnded`
+    // follows without a message and without a search.
+    void cancelTransfer();
 
     bool busy() const { return m_busy; }
     bool awaitingLoader() const { return m_awaitingLoader; }

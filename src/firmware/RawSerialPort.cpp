@@ -29,17 +29,8 @@ constexpr BaudRate BaudRates[] = {
     {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200},
 };
 
-// Waits until the descriptor is ready for `events`, at most `timeoutMs` (-1: forever).
-bool waitFor(int fd, short events, int timeoutMs) {
-    pollfd p{fd, events, 0};
-    for (;;) {
-        const int ready = ::poll(&p, 1, timeoutMs);
-        if (ready >= 0)
-            return ready > 0;
-        if (errno != EINTR)
-            return false;
-    }
-}
+// The longest a blocking wait goes without looking at the cancel flag.
+constexpr int SliceMs = 50;
 
 } // namespace
 
@@ -112,6 +103,24 @@ bool RawSerialPort::setTimeouts(int timeoutMs) {
     return true;
 }
 
+bool RawSerialPort::waitFor(short events, int timeoutMs) const {
+    const QDeadlineTimer deadline =
+        timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
+    pollfd p{m_fd, events, 0};
+    while (!cancelled()) {
+        const qint64 left = deadline.remainingTime();
+        const int slice = left < 0 ? SliceMs : static_cast<int>(std::min<qint64>(left, SliceMs));
+        const int ready = ::poll(&p, 1, slice);
+        if (ready > 0)
+            return true;
+        if (ready < 0 && errno != EINTR)
+            return false;
+        if (deadline.hasExpired())
+            return false;
+    }
+    return false;
+}
+
 bool RawSerialPort::close() {
     if (isOpen()) {
         // The exclusive mark outlives this handle while anyone else keeps the device open;
@@ -126,7 +135,7 @@ bool RawSerialPort::close() {
 }
 
 bool RawSerialPort::write(const quint8* data, qsizetype count) {
-    if (!isOpen())
+    if (!isOpen() || cancelled())
         return false;
     qsizetype done = 0;
     while (done < count) {
@@ -134,7 +143,7 @@ bool RawSerialPort::write(const quint8* data, qsizetype count) {
         if (n > 0) {
             done += n;
         } else if (n < 0 && errno == EAGAIN) {
-            if (!waitFor(m_fd, POLLOUT, -1))
+            if (!waitFor(POLLOUT, -1))
                 return false;
         } else if (n < 0 && errno != EINTR) {
             return false;
@@ -152,7 +161,7 @@ bool RawSerialPort::read(quint8* buffer, qsizetype count) {
     qsizetype got = 0;
     while (got < count) {
         const qint64 left = std::min(total.remainingTime(), interval.remainingTime());
-        if (!waitFor(m_fd, POLLIN, static_cast<int>(std::max<qint64>(left, 0))))
+        if (!waitFor(POLLIN, static_cast<int>(std::max<qint64>(left, 0))))
             return false;
         const ssize_t n = ::read(m_fd, buffer + got, static_cast<size_t>(count - got));
         if (n > 0) {

@@ -3,10 +3,13 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <atomic>
+
 namespace talvaro {
 
 // A serial port opened raw, with blocking reads under time-outs, for the firmware
-// transfer. A new port is closed; destroying an open port closes it.
+// transfer. A new port is closed; destroying an open port closes it. Reads and writes
+// wait in short slices, so that a cancel flag set by another thread ends them soon.
 class RawSerialPort {
 public:
     RawSerialPort() = default;
@@ -28,15 +31,22 @@ public:
     bool read(quint8* buffer, qsizetype count);
 
     bool isOpen() const { return m_fd != InvalidHandle; }
+    // Once `*cancel` is true, reads and writes give up (false) within one slice.
+    void setCancelFlag(const std::atomic<bool>* cancel) { m_cancel = cancel; }
 
 private:
     static constexpr int InvalidHandle = -1;
 
     bool setUp(qint32 baudRate, int timeoutMs);
+    bool cancelled() const { return m_cancel && m_cancel->load(); }
+    // Waits until the port is ready for `events`, at most `timeoutMs` (-1: without limit);
+    // false on time-out, failure or cancel.
+    bool waitFor(short events, int timeoutMs) const;
 
     int m_fd = InvalidHandle;
     bool m_exclusive = false;
     int m_timeoutMs = 0;
+    const std::atomic<bool>* m_cancel = nullptr;
 };
 
 } // namespace talvaro

@@ -15,8 +15,12 @@ LinkPort& SessionFirmwareHost::link() {
     return m_session;
 }
 
-void SessionFirmwareHost::beginLoaderHandshake() {
-    m_session.exchange().beginLoaderHandshake();
+bool SessionFirmwareHost::exchangeRunning() const {
+    return m_session.exchange().running();
+}
+
+bool SessionFirmwareHost::beginLoaderHandshake() {
+    return m_session.exchange().beginLoaderHandshake();
 }
 
 void SessionFirmwareHost::abandonLoaderHandshake() {

@@ -14,7 +14,8 @@ public:
     const Document& document() const override { return m_document; }
     quint16 portInUse() const override;
     LinkPort& link() override;
-    void beginLoaderHandshake() override;
+    bool exchangeRunning() const override;
+    bool beginLoaderHandshake() override;
     void abandonLoaderHandshake() override;
     void searchAndRead() override;
 

@@ -25,7 +25,10 @@ qsizetype TransferMachine::currentRecordSize() const {
 }
 
 void TransferMachine::sendCurrentRecord() {
-    m_port.drainInput();
+    if (!m_port.drainInput()) {
+        m_state = State::NoReply;
+        return;
+    }
     m_port.reportProgress(static_cast<int>(m_accepted * 100 / m_stream.size()));
     m_state = State::AwaitingReply;
     m_port.sendRecord(m_stream.mid(m_position, currentRecordSize()));

@@ -13,8 +13,9 @@ class TransferPort {
 public:
     virtual ~TransferPort() = default;
 
-    // Throws away whatever arrived before the next record.
-    virtual void drainInput() = 0;
+    // Throws away whatever arrived before the next record; false when the line does not
+    // fall quiet within the drain's limits.
+    virtual bool drainInput() = 0;
     // Sends one record; its one-byte reply, or the reply time-out, comes back through
     // TransferMachine::replyReceived or replyTimedOut.
     virtual void sendRecord(const QByteArray& record) = 0;
@@ -24,7 +25,8 @@ public:
 
 // Streams a well-formed record stream record by record and waits for the loader's
 // one-byte reply after each. A refused record is sent again, four times at most in a
-// row; a missing reply ends the transfer at once.
+// row; a missing reply, or a line that keeps sending before a record, ends the transfer
+// at once.
 class TransferMachine {
 public:
     enum class State { Ready, AwaitingReply, Accepted, NoReply, Corrupt, Cancelled };

@@ -20,6 +20,11 @@ constexpr int ReadTicks = 18;
 constexpr int AckTicks = 6;
 constexpr int ChecksumTicks = 36;
 constexpr int LoaderTicks = 18;
+// After the checksum's ACK: a byte within this time means that some ACK of the write
+// answered nothing the program sent, so the device's real last answer is unknown.
+constexpr int QuietTicks = 1;
+
+constexpr int LineAnswer = 0; // answerBytes of a request for a CR LF line
 
 const QString TransferErrorCaption = QStringLiteral("Übertragungsfehler");
 const QString NoBackupQuestion = QStringLiteral(
@@ -61,6 +66,8 @@ void DeviceExchange::DataPacket1Packet(const QByteArray& packet) {
         return writeAcknowledged(firstByte);
     case ExchangeState::AwaitChecksumAck:
         return checksumAcknowledged(firstByte);
+    case ExchangeState::AwaitQuietLine:
+        return programmingFailed();
     case ExchangeState::AwaitLoaderPrompt:
         return loaderPrompt(firstByte);
     case ExchangeState::AwaitLoaderReady:
@@ -69,9 +76,12 @@ void DeviceExchange::DataPacket1Packet(const QByteArray& packet) {
 }
 
 bool DeviceExchange::DataPacket1Immediate(const QByteArray& packet) {
-    if (m_record.state != ExchangeState::WriteImage || !packet.startsWith(Ack))
+    // A refusal, or stray bytes the discard found, end the write with a message, and no
+    // window may open inside the serial read: those go through the queue.
+    if (m_record.state != ExchangeState::WriteImage || packet != QByteArray(1, Ack) ||
+        !lineStaysClean())
         return false;
-    writeAcknowledged(Ack);
+    sendNextWriteStep();
     return true;
 }
 
@@ -83,19 +93,44 @@ void DeviceExchange::DataPacket1Timeout() {
         return notRecognised();
     case ExchangeState::AwaitName:
         // The device does not know "C\r"; the identity stays the device text.
-        m_link.discardInput();
-        m_link.armForLine(LineTicks);
-        m_record.state = ExchangeState::AwaitVersion;
-        m_link.write("V\r");
-        return;
+        return ask(ExchangeState::AwaitVersion, "V\r", LineAnswer, LineTicks);
+    case ExchangeState::AwaitQuietLine:
+        return writeDone();
     case ExchangeState::AwaitLoaderPrompt:
     case ExchangeState::AwaitLoaderReady:
         // Only the firmware start timer ends the handshake.
-        m_link.armForBytes(1, LoaderTicks);
-        return;
+        return arm(1, LoaderTicks);
     default:
         timeoutFailed();
     }
+}
+
+bool DeviceExchange::start() {
+    if (m_running)
+        return false;
+    m_running = true;
+    return true;
+}
+
+void DeviceExchange::finish() {
+    m_record.state = ExchangeState::Idle;
+    m_running = false;
+    m_backupRead = false;
+}
+
+void DeviceExchange::ask(ExchangeState awaiting, const QByteArray& question, int answerBytes,
+                         int ticks) {
+    m_link.discardInput();
+    arm(answerBytes, ticks);
+    m_record.state = awaiting;
+    m_link.write(question);
+}
+
+void DeviceExchange::arm(int answerBytes, int ticks) {
+    if (answerBytes == LineAnswer)
+        m_link.armForLine(ticks);
+    else
+        m_link.armForBytes(answerBytes, ticks);
 }
 
 void DeviceExchange::identified(const QString& text) {
@@ -115,16 +150,12 @@ void DeviceExchange::identified(const QString& text) {
             m_host.decodeImage();
     }
     m_record.deviceText = text;
-    m_link.armForLine(LineTicks);
-    m_record.state = ExchangeState::AwaitName;
-    m_link.write("C\r");
+    ask(ExchangeState::AwaitName, "C\r", LineAnswer, LineTicks);
 }
 
 void DeviceExchange::nameReceived(const QString& text) {
     m_record.deviceText = text;
-    m_link.armForLine(LineTicks);
-    m_record.state = ExchangeState::AwaitVersion;
-    m_link.write("V\r");
+    ask(ExchangeState::AwaitVersion, "V\r", LineAnswer, LineTicks);
 }
 
 void DeviceExchange::versionReceived(const QString& text) {
@@ -138,26 +169,33 @@ void DeviceExchange::versionReceived(const QString& text) {
     m_dialogs.closeSearch();
     m_host.deviceIdentified();
     if (m_record.operation == ExchangeOperation::Read)
-        beginRead();
+        startRead();
     else
-        beginWrite();
+        startWrite();
 }
 
 void DeviceExchange::prepareTransfer(ExchangeOperation operation) {
+    if (m_running)
+        return;
     m_record.operation = operation;
     m_record.keepEditsOnTypeSwitch = true;
     m_record.factoryReset = false;
 }
 
 void DeviceExchange::prepareFactoryReset() {
+    if (m_running)
+        return;
     m_record.operation = ExchangeOperation::Program;
     m_record.keepEditsOnTypeSwitch = false;
     m_record.factoryReset = true;
 }
 
-void DeviceExchange::beginSearch(ExchangeOperation operation) {
+bool DeviceExchange::beginSearch(ExchangeOperation operation) {
+    if (!start())
+        return false;
     m_record.operation = operation;
     restartSearch();
+    return true;
 }
 
 void DeviceExchange::restartSearch() {
@@ -172,10 +210,7 @@ bool DeviceExchange::advanceSearchPort() {
 }
 
 void DeviceExchange::beginIdentification() {
-    m_link.disarm();
-    m_link.armForLine(IdentifyTicks);
-    m_record.state = ExchangeState::Identify;
-    m_link.write("T\r");
+    ask(ExchangeState::Identify, "T\r", LineAnswer, IdentifyTicks);
 }
 
 void DeviceExchange::deviceFoundOn(quint16 port) {
@@ -187,50 +222,60 @@ void DeviceExchange::goOffline() {
     finish();
 }
 
-void DeviceExchange::beginRead() {
+bool DeviceExchange::beginRead() {
+    if (!start())
+        return false;
+    startRead();
+    return true;
+}
+
+bool DeviceExchange::beginWrite() {
+    if (!start())
+        return false;
+    startWrite();
+    return true;
+}
+
+bool DeviceExchange::beginLoaderHandshake() {
+    if (!start())
+        return false;
+    ask(ExchangeState::AwaitLoaderPrompt, "U\r", 1, LoaderTicks);
+    return true;
+}
+
+void DeviceExchange::abandonLoaderHandshake() {
+    if (m_record.state != ExchangeState::AwaitLoaderPrompt &&
+        m_record.state != ExchangeState::AwaitLoaderReady)
+        return;
     m_link.disarm();
-    m_link.armForBytes(m_host.document().readPacketSize(), ReadTicks);
-    m_record.state = ExchangeState::ReadImage;
-    m_link.write(m_host.document().readCommand());
+    finish();
+}
+
+void DeviceExchange::startRead() {
+    const Document& document = m_host.document();
+    ask(ExchangeState::ReadImage, document.readCommand(), document.readPacketSize(), ReadTicks);
     m_link.incomingIsPayload();
 }
 
-void DeviceExchange::beginWrite() {
-    if (m_host.needsBackupBeforeWriting())
-        return beginBackupRead();
+void DeviceExchange::startWrite() {
+    m_backupRead = m_host.needsBackupBeforeWriting();
+    if (m_backupRead)
+        return startRead();
     writeImage();
-}
-
-void DeviceExchange::beginBackupRead() {
-    m_backupRead = true;
-    beginRead();
 }
 
 void DeviceExchange::writeImage() {
     m_host.encodeImage();
-    m_link.disarm();
-    m_link.armForBytes(1, AckTicks);
+    m_sendCursor = 0;
     m_sendLimit = m_host.document().imageLength();
-    m_record.state = ExchangeState::AwaitWriteAck;
-    m_link.write(m_host.document().writeCommand());
-}
-
-void DeviceExchange::beginLoaderHandshake() {
-    m_link.armForBytes(1, LoaderTicks);
-    m_record.state = ExchangeState::AwaitLoaderPrompt;
-    m_link.write("U\r");
-}
-
-void DeviceExchange::abandonLoaderHandshake() {
-    m_link.disarm();
-    finish();
+    m_strayInput = false;
+    // What came before the write command is stale, not stray: it is discarded unseen.
+    ask(ExchangeState::AwaitWriteAck, m_host.document().writeCommand(), 1, AckTicks);
 }
 
 void DeviceExchange::imageReceived(const QByteArray& packet) {
     const DeviceType type = m_host.document().deviceType();
     QByteArray& copy = m_host.images().deviceCopy(type);
-    finish();
-    const bool backup = std::exchange(m_backupRead, false);
     // The matcher hands over exactly the armed size; anything else cannot be an image
     // of this family and must not be copied over buffers of another length.
     bool valid = packet.size() == copy.size() + 1;
@@ -240,12 +285,14 @@ void DeviceExchange::imageReceived(const QByteArray& packet) {
         sum = static_cast<quint8>(sum + static_cast<quint8>(packet[i]));
     }
     valid = valid && static_cast<quint8>(packet.back()) == sum;
-    if (backup) {
+    if (std::exchange(m_backupRead, false)) {
         // The editor holds what is about to be programmed: the backup stays out of it.
+        atRest();
         if (valid && transferred(TransferKind::Backup, copy))
             return writeImage();
         return backupFailed();
     }
+    finish();
     if (!valid)
         return readFailed();
     m_dialogs.closeTransfer();
@@ -259,37 +306,45 @@ void DeviceExchange::imageReceived(const QByteArray& packet) {
 }
 
 void DeviceExchange::writeAcknowledged(char reply) {
-    if (reply != Ack) {
-        finish();
+    if (reply != Ack || !lineStaysClean())
         return programmingFailed();
-    }
-    if (m_record.state == ExchangeState::AwaitWriteAck) {
-        m_sendCursor = 0;
-        m_bytesSent = 0;
+    sendNextWriteStep();
+}
+
+bool DeviceExchange::lineStaysClean() {
+    // A spare byte taken for an ACK would credit every later ACK one step early, and
+    // the device's answer to the checksum would never be read.
+    if (m_link.discardInput() > 0)
+        m_strayInput = true;
+    return !m_strayInput;
+}
+
+void DeviceExchange::sendNextWriteStep() {
+    if (m_sendCursor < m_sendLimit) {
+        const QByteArray& image = m_host.images().working(m_host.document().deviceType());
+        arm(1, AckTicks);
         m_record.state = ExchangeState::WriteImage;
-        return sendNextImageByte();
+        m_link.nextWriteIsPayload();
+        m_link.write(QByteArray(1, image.at(m_sendCursor++)));
+        return;
     }
-    if (m_bytesSent < m_sendLimit)
-        return sendNextImageByte();
-    m_link.armForBytes(1, ChecksumTicks);
+    arm(1, ChecksumTicks);
     m_record.state = ExchangeState::AwaitChecksumAck;
     m_link.nextWriteIsPayload();
     m_link.write(QByteArray(1, static_cast<char>(m_host.images().checksum)));
 }
 
-void DeviceExchange::sendNextImageByte() {
-    const QByteArray& image = m_host.images().working(m_host.document().deviceType());
-    m_link.armForBytes(1, AckTicks);
-    m_link.nextWriteIsPayload();
-    m_link.write(QByteArray(1, image.at(m_sendCursor)));
-    ++m_sendCursor;
-    ++m_bytesSent;
+void DeviceExchange::checksumAcknowledged(char reply) {
+    if (reply != Ack || !lineStaysClean())
+        return programmingFailed();
+    // The device commits only a checksum it accepted; whether this ACK was its answer
+    // shows only if nothing follows it.
+    arm(1, QuietTicks);
+    m_record.state = ExchangeState::AwaitQuietLine;
 }
 
-void DeviceExchange::checksumAcknowledged(char reply) {
+void DeviceExchange::writeDone() {
     finish();
-    if (reply != Ack)
-        return programmingFailed();
     transferred(m_record.factoryReset ? TransferKind::FactoryReset : TransferKind::Programmed,
                 m_host.images().working(m_host.document().deviceType()));
     m_dialogs.closeTransfer();
@@ -300,18 +355,14 @@ void DeviceExchange::checksumAcknowledged(char reply) {
 
 void DeviceExchange::loaderPrompt(char reply) {
     const DeviceType type = m_host.document().deviceType();
-    m_link.armForBytes(1, LoaderTicks);
     if (!isDefinedDeviceType(type) || reply != deviceProfile(type).loaderTypeByte)
-        return;
-    m_record.state = ExchangeState::AwaitLoaderReady;
-    m_link.write("<");
+        return arm(1, LoaderTicks); // the bytes still in may hold it
+    ask(ExchangeState::AwaitLoaderReady, "<", 1, LoaderTicks);
 }
 
 void DeviceExchange::loaderReady(char reply) {
-    if (reply != 'L') {
-        m_link.armForBytes(1, LoaderTicks);
-        return;
-    }
+    if (reply != 'L')
+        return arm(1, LoaderTicks);
     finish();
     m_host.stopFirmwareStartTimer();
     m_link.post(MsgLoaderReady);
@@ -326,6 +377,7 @@ void DeviceExchange::backupFailed() {
     if (m_dialogs.askWarningDefaultNo(QStringLiteral("Warnung"), NoBackupQuestion) ==
         DialogResult::Yes)
         return writeImage();
+    finish();
     m_link.disarm();
     m_dialogs.closeTransfer();
 }
@@ -338,6 +390,8 @@ void DeviceExchange::readFailed() {
 }
 
 void DeviceExchange::programmingFailed() {
+    // The device keeps its configuration: it commits only a checksum it accepted.
+    finish();
     m_dialogs.closeTransfer();
     m_dialogs.showMessage(MessageDialog::Error, TransferErrorCaption,
                           {QStringLiteral("Fehler!"),
@@ -346,14 +400,16 @@ void DeviceExchange::programmingFailed() {
 
 void DeviceExchange::notRecognised() {
     // The search closes the port and probes the next one once this event has returned.
-    finish();
+    atRest();
     m_link.post(MsgDeviceNotRecognised);
 }
 
 void DeviceExchange::timeoutFailed() {
-    finish();
-    if (std::exchange(m_backupRead, false))
+    if (std::exchange(m_backupRead, false)) {
+        atRest();
         return backupFailed();
+    }
+    finish();
     m_dialogs.closeTransfer();
     // A device that stopped answering during the search would otherwise leave the
     // search window up with its buttons disabled and no way to close it.
@@ -365,7 +421,6 @@ void DeviceExchange::timeoutFailed() {
 
 void DeviceExchange::transferWindowClosed() {
     finish();
-    m_backupRead = false;
     m_link.disarm();
     if (m_link.isOpen()) {
         m_link.discardInput();

@@ -33,7 +33,8 @@ DeviceSearch::DeviceSearch(LinkPort& link, DeviceExchange& exchange, ExchangeHos
     : m_link(link), m_exchange(exchange), m_host(host), m_dialogs(dialogs) {}
 
 void DeviceSearch::startSearch(ExchangeOperation operation) {
-    m_exchange.beginSearch(operation);
+    if (!m_exchange.beginSearch(operation))
+        return;
     m_dialogs.setSearchPortLabel(QString());
     showSearchWhileProbing();
 }
@@ -84,7 +85,7 @@ bool DeviceSearch::probeNextPort() {
         m_link.pause(SettleMs);
         m_link.write("T\r");
         m_link.pause(FirstAnswerMs);
-        m_link.discardInput();
+        // The answer to this first question is thrown away with the next one's discard.
         m_exchange.beginIdentification();
         return true;
     }

@@ -16,7 +16,8 @@ class DeviceSearch {
 public:
     DeviceSearch(LinkPort& link, DeviceExchange& exchange, ExchangeHost& host, Dialogs& dialogs);
 
-    // Starts from COM1 and shows the search window while a probe runs.
+    // Starts from COM1 and shows the search window while a probe runs. Nothing happens
+    // while an exchange runs.
     void startSearch(ExchangeOperation operation);
     // Handler of MsgDeviceNotRecognised: the probed port is closed, the next one tried.
     void deviceNotRecognised();

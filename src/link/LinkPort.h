@@ -30,7 +30,9 @@ public:
     // report leaves them out: the next write, or what arrives until the next write.
     virtual void nextWriteIsPayload() {}
     virtual void incomingIsPayload() {}
-    virtual void discardInput() = 0;
+    // Throws away what has arrived and not been taken, the driver's queue included;
+    // returns how many bytes went.
+    virtual qsizetype discardInput() = 0;
     virtual void discardOutput() = 0;
 
     virtual void armForLine(int ticks) = 0;

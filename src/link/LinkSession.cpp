@@ -9,8 +9,7 @@ namespace talvaro {
 
 LinkSession::LinkSession(ExchangeHost& host, Dialogs& dialogs, QObject* parent)
     : QObject(parent), m_matcher(m_port), m_exchange(*this, host, dialogs),
-      m_search(*this, m_exchange, host, dialogs),
-      m_commands(*this, m_exchange, m_search, host, dialogs) {
+      m_search(*this, m_exchange, host, dialogs), m_commands(m_exchange, m_search, host, dialogs) {
     connect(&m_matcher, &PacketMatcher::packet, this,
             [this](const QByteArray& bytes) { m_exchange.DataPacket1Packet(bytes); });
     connect(&m_matcher, &PacketMatcher::timeout, this, [this] { m_exchange.DataPacket1Timeout(); });

@@ -43,7 +43,7 @@ public:
     void write(const QByteArray& bytes) override { m_port.write(bytes); }
     void nextWriteIsPayload() override { m_port.nextWriteIsPayload(); }
     void incomingIsPayload() override { m_port.incomingIsPayload(); }
-    void discardInput() override { m_port.discardInput(); }
+    qsizetype discardInput() override { return m_port.discardInput(); }
     void discardOutput() override { m_port.discardOutput(); }
     void armForLine(int ticks) override { m_matcher.armForLine(ticks); }
     void armForBytes(int count, int ticks) override { m_matcher.armForBytes(count, ticks); }

@@ -24,6 +24,9 @@ enum class ExchangeState {
     AwaitChecksumAck = 7,
     AwaitLoaderPrompt = 8,
     AwaitLoaderReady = 9,
+    // The checksum has its ACK; one more tick must pass without a byte before the write
+    // counts as done.
+    AwaitQuietLine = 10,
 };
 
 // Between the device's name and its firmware version in the device text.

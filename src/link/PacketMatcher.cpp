@@ -34,8 +34,11 @@ void PacketMatcher::arm(EndCondition end, int count, int ticks) {
     m_armed = true;
     m_timer.start(std::max(ticks, 0) * TickMs);
     // Bytes that arrived while disarmed belong to this request, unless the caller
-    // discarded them before arming.
-    collect();
+    // discarded them before arming. They come through the queue: whoever arms is still
+    // at work, and a handler run from here would act before it has finished.
+    QByteArray bytes;
+    if (takeComplete(bytes))
+        queue(bytes);
 }
 
 void PacketMatcher::disarm() {
@@ -46,14 +49,17 @@ void PacketMatcher::disarm() {
 }
 
 void PacketMatcher::collect() {
-    // An immediate handler that arms again lands here; the loop below serves that
-    // request, so that bytes already in never nest one handler inside the other.
+    // A handler that waits for more input from inside this one would re-enter here; the
+    // bytes then stay for the request they belong to.
     if (m_collecting)
         return;
     const QScopedValueRollback<bool> collecting(m_collecting, true);
     QByteArray bytes;
-    while (takeComplete(bytes))
-        deliver(bytes);
+    if (!takeComplete(bytes))
+        return;
+    // A handler that arms again is served from the bytes still in by arm() itself.
+    if (!m_immediate || !m_immediate(bytes))
+        queue(bytes);
 }
 
 bool PacketMatcher::takeComplete(QByteArray& bytes) {
@@ -75,9 +81,7 @@ bool PacketMatcher::takeComplete(QByteArray& bytes) {
     return true;
 }
 
-void PacketMatcher::deliver(const QByteArray& bytes) {
-    if (m_immediate && m_immediate(bytes))
-        return;
+void PacketMatcher::queue(const QByteArray& bytes) {
     const quint64 request = m_request;
     QMetaObject::invokeMethod(
         this,

@@ -12,13 +12,15 @@ class SerialLink;
 
 // The packet matcher on the serial link (DataPacket1): armed for a CR LF line or for a
 // byte count, it raises exactly one event per request, a packet or a time-out counted
-// in ticks of 55 ms from arming. Packets are handed over through the event queue as
-// soon as their last byte is in, so a handler may open modal windows freely. Only a
-// packet the immediate handler takes is handled at once instead, and then not queued.
+// in ticks of 55 ms from arming. Packets are handed over through the event queue, so a
+// handler may open modal windows freely. Only a packet completed by the serial read
+// itself may be taken by the immediate handler instead, and then it is not queued;
+// bytes that were already waiting when the request was armed always go through the queue.
 class PacketMatcher : public QObject {
     Q_OBJECT
 public:
-    // Runs inside the serial read; it may arm again but must not open windows.
+    // Runs inside the serial read, never from arming; it may arm again and write, but must
+    // not open windows.
     using ImmediateHandler = std::function<bool(const QByteArray& bytes)>;
 
     explicit PacketMatcher(SerialLink& link, QObject* parent = nullptr);
@@ -39,9 +41,10 @@ private:
     enum class EndCondition { Line, Count };
 
     void arm(EndCondition end, int count, int ticks);
+    // The serial read has brought bytes.
     void collect();
     bool takeComplete(QByteArray& bytes);
-    void deliver(const QByteArray& bytes);
+    void queue(const QByteArray& bytes);
     void expired();
 
     SerialLink& m_link;

@@ -2,8 +2,16 @@
 
 #include "PortMap.h"
 
+#include <QSignalBlocker>
+
+#include <poll.h>
+#include <utility>
+
 namespace talvaro {
 namespace {
+
+// A line that keeps sending cannot hold a discard up for longer than this many reads.
+constexpr int MaxDriverChunks = 16;
 
 void applyLineSettings(QSerialPort& port) {
     port.setBaudRate(QSerialPort::Baud57600);
@@ -114,18 +122,41 @@ QByteArray SerialLink::takeInput(qsizetype max) {
     return front;
 }
 
-void SerialLink::discardInput() {
+qsizetype SerialLink::discardInput() {
     if (!m_port.isOpen())
-        return;
-    // Whatever the driver already holds goes too (the search waits without reading).
-    m_trace.record(TraceLog::Direction::Discarded, m_input + m_port.readAll());
-    m_input.clear();
-    m_port.clear(QSerialPort::Input);
+        return 0;
+    QByteArray stale = std::exchange(m_input, QByteArray()) + m_port.readAll();
+    {
+        // What the driver holds is fetched to be counted and traced; the readyRead it
+        // would raise must not hand anything to the matcher meanwhile.
+        const QSignalBlocker quiet(m_port);
+        for (int chunk = 0; chunk < MaxDriverChunks && driverHasInput(); ++chunk) {
+            if (!m_port.waitForReadyRead(0))
+                break;
+            stale += m_port.readAll();
+        }
+    }
+    // Finding the driver's queue empty after all counts as a time-out; it is no fault
+    // of the port.
+    if (m_port.error() == QSerialPort::TimeoutError)
+        m_port.clearError();
+    // A line that sends faster than it is read still holds more: it goes unseen.
+    if (driverHasInput())
+        m_port.clear(QSerialPort::Input);
+    m_trace.record(TraceLog::Direction::Discarded, stale);
+    return stale.size();
 }
 
 void SerialLink::discardOutput() {
     if (m_port.isOpen())
         m_port.clear(QSerialPort::Output);
+}
+
+bool SerialLink::driverHasInput() {
+    // Asked before Qt's wait and before the flush: on an empty queue either costs far
+    // more than the question, and a discard runs before every byte of a write.
+    pollfd input{static_cast<int>(m_port.handle()), POLLIN, 0};
+    return ::poll(&input, 1, 0) > 0;
 }
 
 bool SerialLink::portAvailable(quint16 number) {

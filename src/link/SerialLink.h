@@ -30,7 +30,9 @@ public:
     void write(const QByteArray& bytes);
     void nextWriteIsPayload() { m_trace.nextSentIsPayload(); }
     void incomingIsPayload() { m_trace.incomingIsPayload(); }
-    void discardInput();
+    // Everything received and not yet taken, the driver's queue included; returns how
+    // many bytes went, all of them in the trace.
+    qsizetype discardInput();
     void discardOutput();
 
     // Whether COM<number> exists and can be opened now; it is closed again at once.
@@ -56,6 +58,7 @@ signals:
 private:
     void readAvailable();
     bool raiseControlLines();
+    bool driverHasInput();
 
     QSerialPort m_port;
     quint16 m_number = 1;

@@ -3,7 +3,6 @@
 #include "DeviceExchange.h"
 #include "DeviceSearch.h"
 #include "ExchangeHost.h"
-#include "LinkPort.h"
 #include "model/Dialogs.h"
 #include "model/Document.h"
 
@@ -22,16 +21,20 @@ const QString FactoryResetWarning = QStringLiteral(
 
 } // namespace
 
-TransferCommands::TransferCommands(LinkPort& link, DeviceExchange& exchange, DeviceSearch& search,
+TransferCommands::TransferCommands(DeviceExchange& exchange, DeviceSearch& search,
                                    ExchangeHost& host, Dialogs& dialogs)
-    : m_link(link), m_exchange(exchange), m_search(search), m_host(host), m_dialogs(dialogs) {}
+    : m_exchange(exchange), m_search(search), m_host(host), m_dialogs(dialogs) {}
 
 void TransferCommands::UpDownloadExecute(ExchangeOperation operation) {
+    if (m_exchange.running())
+        return;
     m_exchange.prepareTransfer(operation);
     startTransfer();
 }
 
 void TransferCommands::WerkseinstellungExecute() {
+    if (m_exchange.running())
+        return;
     if (m_dialogs.askWarning(WarningCaption, FactoryResetWarning) != DialogResult::Yes)
         return;
     m_host.newConfiguration();
@@ -50,15 +53,14 @@ void TransferCommands::startTransfer() {
         m_search.startSearch(operation);
         return;
     }
-    // Whatever the line brought while nobody asked cannot answer the command about to
-    // be sent; left in place it would be taken for the device's acknowledgement.
-    m_link.discardInput();
     if (operation == ExchangeOperation::Read) {
         m_exchange.beginRead();
         return;
     }
     m_dialogs.setTransferCaption(QStringLiteral("Konfiguration programmieren"));
-    m_exchange.beginWrite();
+    // Something may have started while the questions above were open.
+    if (!m_exchange.beginWrite())
+        return;
     m_dialogs.setTransferLines({QString(), QStringLiteral("Übertragung läuft ...")});
     m_dialogs.showTransfer();
 }

@@ -30,6 +30,7 @@ std::shared_ptr<LoaderReception> installFirmwareLoader(SimDevice& device, Loader
                 reply += reception->receive(byte);
             return reply;
         });
+    device.setLoaderChatter([reception] { return reception->chatter(); });
     return reception;
 }
 

@@ -21,6 +21,13 @@ bool isRecordLength(quint16 length) {
 
 } // namespace
 
+QByteArray LoaderReception::chatter() const {
+    constexpr qsizetype ChatterBytes = 64;
+    constexpr char Noise = '\xff';
+    const bool due = m_faults.chatterAfterRecord >= 0 && m_accepted >= m_faults.chatterAfterRecord;
+    return due ? QByteArray(ChatterBytes, Noise) : QByteArray();
+}
+
 QByteArray LoaderReception::receive(char byte) {
     m_record += byte;
     if (m_record.size() < RecordHeaderSize)

@@ -7,9 +7,10 @@ namespace talvaro::sim {
 // Faults of the simulated firmware loader. Records are numbered from 1 in the order of
 // the stream; a record sent again keeps its number.
 struct LoaderFaults {
-    int rejectRecord = 0;       // this record is refused ...
-    int rejectTimes = 0;        // ... so many times before it is accepted
-    int silentAfterRecord = -1; // records after this many are not answered; -1: never
+    int rejectRecord = 0;        // this record is refused ...
+    int rejectTimes = 0;         // ... so many times before it is accepted
+    int silentAfterRecord = -1;  // records after this many are not answered; -1: never
+    int chatterAfterRecord = -1; // once this many are accepted the line never falls quiet
 };
 
 // The loader's side of the transfer: collects records (16-bit big-endian length L, then
@@ -26,6 +27,8 @@ public:
     QByteArray receive(char byte);
     // Drops a record half received; the next byte starts a length field.
     void restart() { m_record.clear(); }
+    // Noise the loader sends unasked now: nothing unless its chatter fault is due.
+    QByteArray chatter() const;
 
     int recordsReceived() const { return m_received; } // every copy, refused ones included
     int recordsAccepted() const { return m_accepted; }

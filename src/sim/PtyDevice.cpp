@@ -106,8 +106,40 @@ void PtyDevice::powerCycle() {
 }
 
 void PtyDevice::run(const std::atomic_bool& stop) {
-    while (!stop)
-        serveOnce(PollMs);
+    while (!stop) {
+        // A device that sends on its own keeps the line full; only a reader that does
+        // not read holds it back.
+        const bool sending = sendUnasked();
+        serveOnce(sending ? 0 : PollMs);
+    }
+}
+
+bool PtyDevice::sendUnasked() {
+    QByteArray bytes;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        bytes = m_device.unasked();
+    }
+    writeAll(bytes);
+    return !bytes.isEmpty();
+}
+
+void PtyDevice::sendLate() {
+    QByteArray late;
+    int delayMs = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        late = m_device.takeLate();
+        delayMs = m_device.faults().lateMs;
+    }
+    if (late.isEmpty())
+        return;
+    // The device is busy meanwhile: it takes nothing from the line either.
+    const Clock::time_point due = Clock::now() + std::chrono::milliseconds(delayMs);
+    while (!m_stop && Clock::now() < due)
+        std::this_thread::sleep_for(
+            std::min<Clock::duration>(due - Clock::now(), std::chrono::milliseconds(PollMs)));
+    writeAll(late);
 }
 
 void PtyDevice::serveOnce(int timeoutMs) {
@@ -118,14 +150,17 @@ void PtyDevice::serveOnce(int timeoutMs) {
     const ssize_t n = ::read(m_master, buffer, sizeof buffer);
     if (n <= 0)
         return;
-    if (m_baud > 0)
-        return servePaced(QByteArray(buffer, n));
-    QByteArray reply;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        reply = m_device.receive(QByteArray(buffer, n));
+    if (m_baud > 0) {
+        servePaced(QByteArray(buffer, n));
+    } else {
+        QByteArray reply;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            reply = m_device.receive(QByteArray(buffer, n));
+        }
+        writeAll(reply);
     }
-    writeAll(reply);
+    sendLate();
 }
 
 PtyDevice::Clock::duration PtyDevice::byteTime() const {

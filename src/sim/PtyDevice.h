@@ -56,6 +56,10 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void serveOnce(int timeoutMs);
+    // The device's answer held back by its late fault, once its time has come.
+    void sendLate();
+    // What the device sends on its own, such as a chattering loader; false for nothing.
+    bool sendUnasked();
     // Gives up when the simulator stops while the reader does not take the bytes.
     bool writeAll(const QByteArray& bytes);
     void servePaced(const QByteArray& received);

@@ -40,10 +40,19 @@ void SimDevice::restart() {
 }
 
 QByteArray SimDevice::receive(const QByteArray& bytes) {
+    m_bytesReceived += bytes.size();
     QByteArray out;
     for (const char byte : bytes)
         out += counted(receiveByte(byte));
+    if (m_faults.silent)
+        m_late.clear();
     return m_faults.silent ? QByteArray() : out;
+}
+
+QByteArray SimDevice::unasked() {
+    if (m_faults.silent || m_mode != Mode::Loader || !m_chatter)
+        return {};
+    return m_chatter();
 }
 
 QByteArray SimDevice::counted(QByteArray reply) {
@@ -121,40 +130,45 @@ QByteArray SimDevice::startWrite(int address, int count) {
     m_writeAddress = address;
     m_writeCount = count;
     m_incoming.clear();
-    const QByteArray reply = acknowledge();
-    if (reply.at(0) == Ack)
-        m_mode = Mode::WriteData;
-    return reply;
+    m_mode = Mode::WriteData;
+    return stepAnswer(stepAccepted(true));
 }
 
-QByteArray SimDevice::acknowledge() {
-    const bool refuse = m_writeStep == m_faults.refuseWriteStep;
-    ++m_writeStep;
-    if (!refuse)
-        return QByteArray(1, Ack);
-    m_mode = Mode::Command;
-    return QByteArray(1, Nak);
+bool SimDevice::stepAccepted(bool right) {
+    const bool accepted = right && m_writeStep != m_faults.refuseWriteStep;
+    if (!accepted)
+        m_mode = Mode::Command;
+    return accepted;
+}
+
+QByteArray SimDevice::stepAnswer(bool accepted) {
+    const int step = m_writeStep++;
+    QByteArray reply(1, accepted ? Ack : Nak);
+    if (step == m_faults.spareAckStep)
+        reply += QByteArray(m_faults.spareAcks, Ack);
+    if (step == m_faults.lateStep) {
+        m_late += reply;
+        return {};
+    }
+    return reply;
 }
 
 QByteArray SimDevice::writeByte(char byte) {
     m_incoming += byte;
-    const QByteArray reply = acknowledge();
-    if (reply.at(0) == Ack && m_incoming.size() == m_writeCount)
+    if (m_incoming.size() == m_writeCount)
         m_mode = Mode::WriteChecksum;
-    return reply;
+    return stepAnswer(stepAccepted(true));
 }
 
 QByteArray SimDevice::writeChecksum(char byte) {
     m_mode = Mode::Command;
-    if (static_cast<quint8>(byte) != imageChecksum(m_incoming))
-        return QByteArray(1, Nak);
-    const QByteArray reply = acknowledge();
-    if (reply.at(0) == Ack) {
+    const bool accepted = stepAccepted(static_cast<quint8>(byte) == imageChecksum(m_incoming));
+    if (accepted) {
         if (!m_faults.keepsOldImage)
             m_image.replace(m_writeAddress, m_incoming.size(), m_incoming);
         ++m_writesCompleted;
     }
-    return reply;
+    return stepAnswer(accepted);
 }
 
 } // namespace talvaro::sim

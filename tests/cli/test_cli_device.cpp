@@ -139,21 +139,29 @@ void TestCliDevice::programSiblingWritesTheFileNotDefaults() {
 void TestCliDevice::programRefusals_data() {
     QTest::addColumn<bool>("ringsExternally");
     QTest::addColumn<int>("refuseStep");
+    QTest::addColumn<int>("spareAckStep"); // one spare ACK behind this step's answer
     QTest::addColumn<QString>("message");
     QTest::newRow("external-call warning without --yes")
-        << false << -1 << "ein Externanruf an keinem Endgerät signalisiert wird";
+        << false << -1 << -1 << "ein Externanruf an keinem Endgerät signalisiert wird";
     QTest::newRow("third image byte refused")
-        << true << 3 << "Fehler beim Programmieren der Telefonanlage.";
+        << true << 3 << -1 << "Fehler beim Programmieren der Telefonanlage.";
     QTest::newRow("checksum refused")
-        << true << 77 << "Fehler beim Programmieren der Telefonanlage.";
+        << true << 77 << -1 << "Fehler beim Programmieren der Telefonanlage.";
+    QTest::newRow("spare ACK after the write command, checksum refused")
+        << true << 77 << 0 << "Fehler beim Programmieren der Telefonanlage.";
 }
 
 void TestCliDevice::programRefusals() {
     QFETCH(bool, ringsExternally);
     QFETCH(int, refuseStep);
+    QFETCH(int, spareAckStep);
     QFETCH(QString, message);
     SimulatedPorts devices{5};
-    devices.at(1).withDevice([&](sim::SimDevice& d) { d.faults().refuseWriteStep = refuseStep; });
+    devices.at(1).withDevice([&](sim::SimDevice& d) {
+        d.faults().refuseWriteStep = refuseStep;
+        d.faults().spareAckStep = spareAckStep;
+        d.faults().spareAcks = 1;
+    });
     devices.start();
     const QByteArray before = devices.image(1);
     const QString file = makeFile(5, "five.tkx", ringsExternally);

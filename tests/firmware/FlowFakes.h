@@ -15,10 +15,12 @@ struct FlowHost : talvaro::FirmwareHost {
     const talvaro::Document& document() const override { return doc; }
     quint16 portInUse() const override { return port; }
     talvaro::LinkPort& link() override { return fakeLink; }
-    void beginLoaderHandshake() override {
+    bool exchangeRunning() const override { return running; }
+    bool beginLoaderHandshake() override {
         calls << QStringLiteral("handshake");
         fakeLink.armForBytes(1, 18);
         fakeLink.write("U\r");
+        return true;
     }
     void abandonLoaderHandshake() override { fakeLink.disarm(); }
     void searchAndRead() override { calls << QStringLiteral("search"); }
@@ -35,6 +37,7 @@ struct FlowHost : talvaro::FirmwareHost {
     talvaro::Document doc;
     FakeLink fakeLink;
     quint16 port = 0;
+    bool running = false; // another exchange is at work on the link
     QStringList calls;
 };
 

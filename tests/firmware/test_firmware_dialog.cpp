@@ -24,7 +24,8 @@ private slots:
     void browsingFillsTheFileName();
     void startChecksTheNamedFile();
     void showingAgainKeepsTheNameAndClearsProgress();
-    void cancelDuringHandshakeGivesUpTheUpdate();
+    void startWaitsForTheLoader_data();
+    void startWaitsForTheLoader();
     void returnTakesTheFocusedButton();
 
 private:
@@ -115,18 +116,38 @@ void TestFirmwareDialog::showingAgainKeepsTheNameAndClearsProgress() {
     QCOMPARE(d.Filename->text(), QStringLiteral("last.efw"));
 }
 
-void TestFirmwareDialog::cancelDuringHandshakeGivesUpTheUpdate() {
+void TestFirmwareDialog::startWaitsForTheLoader_data() {
+    QTest::addColumn<bool>("cancelled"); // or the start timer runs out
+    QTest::newRow("cancelled") << true;
+    QTest::newRow("start timer") << false;
+}
+
+// From "U\r" on, "Start" waits until the handshake has ended; cancelling gives the
+// update up, the start timer lets the user try again.
+void TestFirmwareDialog::startWaitsForTheLoader() {
+    QFETCH(bool, cancelled);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("t5.efw"));
     QVERIFY(!makeEfw(file, {QStringLiteral("--type"), QStringLiteral("5")}).isEmpty());
     m_host->connectedOn(1);
+    m_update->setStartTimeout(cancelled ? 60000 : 50);
     m_dlg->show();
     m_dlg->Filename->setText(file);
     QTest::mouseClick(m_dlg->OKBtn, Qt::LeftButton);
     QVERIFY(m_update->awaitingLoader());
     QVERIFY(m_dlg->isVisible()); // the dialog waits for the loader with the user
-    QTest::mouseClick(m_dlg->CancelBtn, Qt::LeftButton);
-    QVERIFY(!m_dlg->isVisible());
+    QVERIFY(!m_dlg->OKBtn->isEnabled());
+    m_update->OKBtnClick(file); // as Return would
+    QCOMPARE(m_host->calls, QStringList{"handshake"});
+    if (cancelled) {
+        QTest::mouseClick(m_dlg->CancelBtn, Qt::LeftButton);
+        QVERIFY(!m_dlg->isVisible());
+    } else {
+        m_dialogs->expect(QStringLiteral("ErrorDialog"), DialogResult::Ok);
+        QTRY_VERIFY(m_dialogs->allAnswered());
+        QVERIFY(m_dlg->isVisible());
+    }
+    QVERIFY(m_dlg->OKBtn->isEnabled());
     QVERIFY(!m_update->awaitingLoader());
     QVERIFY(!m_update->startTimer().isActive());
     QVERIFY(!m_host->fakeLink.armed());

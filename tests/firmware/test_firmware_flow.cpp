@@ -19,6 +19,8 @@
 using namespace talvaro;
 using namespace std::chrono_literals;
 
+Q_DECLARE_METATYPE(talvaro::sim::LoaderFaults)
+
 namespace {
 
 // The window stops the start timer when the exchange has heard "L".
@@ -99,6 +101,7 @@ class TestFirmwareFlow : public QObject {
 private slots:
     void initTestCase();
     void chosenPortUpdatedThenFoundAgain();
+    void failedTransferStillSearches_data();
     void failedTransferStillSearches();
     void silentLoaderEndsTheHandshake();
 
@@ -168,9 +171,23 @@ void TestFirmwareFlow::chosenPortUpdatedThenFoundAgain() {
     QCOMPARE(rig.host.calls.count(QStringLiteral("stopFirmwareStartTimer")), 1);
 }
 
+void TestFirmwareFlow::failedTransferStillSearches_data() {
+    QTest::addColumn<sim::LoaderFaults>("faults");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<int>("received"); // records, every copy
+    QTest::newRow("third record refused four times")
+        << sim::LoaderFaults{3, 4, -1, -1} << "Die Datei ist beschädigt." << 6;
+    // The input drain before the third record does not end: the line never falls quiet.
+    QTest::newRow("loader line keeps chattering")
+        << sim::LoaderFaults{0, 0, -1, 2} << "Telefonanlage antwortet nicht." << 2;
+}
+
 void TestFirmwareFlow::failedTransferStillSearches() {
+    QFETCH(sim::LoaderFaults, faults);
+    QFETCH(QString, error);
+    QFETCH(int, received);
     Rig rig({5});
-    const auto loader = rig.loaderOn(1, {3, 4, -1});
+    const auto loader = rig.loaderOn(1, faults);
     rig.start();
     rig.session.exchange().deviceFoundOn(1);
     rig.session.ComPort1().setPortNumber(1);
@@ -183,10 +200,10 @@ void TestFirmwareFlow::failedTransferStillSearches() {
     rig.dlg.Filename->setText(m_file);
     QTest::mouseClick(rig.dlg.OKBtn, Qt::LeftButton);
     QVERIFY(rig.finished());
-    QCOMPARE(rig.dialogs.shown.at(0).lines, (QStringList{"Fehler!", "Die Datei ist beschädigt."}));
+    QCOMPARE(rig.dialogs.shown.at(0).lines, (QStringList{"Fehler!", error}));
     QCOMPARE(rig.dialogs.shown.at(2).caption, QStringLiteral("Konfiguration Auslesen"));
     QCOMPARE(rig.withLoader(1, [&] { return loader->recordsAccepted(); }), 2);
-    QCOMPARE(rig.withLoader(1, [&] { return loader->recordsReceived(); }), 6);
+    QCOMPARE(rig.withLoader(1, [&] { return loader->recordsReceived(); }), received);
     QVERIFY(rig.dialogs.firmwareOpenDuringSearch);
 }
 

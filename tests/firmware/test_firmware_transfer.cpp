@@ -33,6 +33,7 @@ private slots:
     void resendsARefusedRecord();
     void fourthRefusalEnds();
     void silentLoaderEnds();
+    void cancelEndsTheWaitForAReply();
     void heldPortEnds();
     void brokenContentEnds_data();
     void brokenContentEnds();
@@ -161,6 +162,22 @@ void TestFirmwareTransfer::silentLoaderEnds() {
     expectError(QStringLiteral("Schnittstellenfehler"),
                 QStringLiteral("Telefonanlage antwortet nicht."));
     QCOMPARE(loader.records().size(), 2); // a missing reply is not retried
+}
+
+// The worker's blocking read looks at the cancel flag in short slices: the transfer ends
+// long before a reply time-out of ten minutes, and sends nothing more.
+void TestFirmwareTransfer::cancelEndsTheWaitForAReply() {
+    LoaderPeer loader(*m_pty, {Silent});
+    QFile file(m_file);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    FirmwareTransfer transfer;
+    QSignalSpy finished(&transfer, &FirmwareTransfer::finished);
+    QVERIFY(transfer.start(file.readAll(), m_pty->slavePath, quickTimings(600000)));
+    QTRY_COMPARE(loader.records().size(), 1);
+    transfer.cancel();
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.at(0).at(0).value<TransferResult>(), TransferResult::Cancelled);
+    QCOMPARE(loader.records().size(), 1);
 }
 
 // Another program holds the port: the error comes, and the file is closed again.

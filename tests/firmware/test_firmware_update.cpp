@@ -228,7 +228,14 @@ void TestFirmwareUpdate::noLoaderWithinStartTime() {
     QCOMPARE(m_host->fakeLink.log, QStringList());
     QCOMPARE(m_host->calls, QStringList{"handshake"});
 
+    // While the window's link is busy with another exchange, "Start" touches nothing.
+    m_host->running = true;
+    m_update->OKBtnClick(m_type5);
+    QCOMPARE(m_host->fakeLink.log, QStringList());
+    QVERIFY(!m_update->startTimer().isActive());
+
     // "Start" again checks the file and wakes the loader on the port still open.
+    m_host->running = false;
     m_update->OKBtnClick(m_type5);
     QCOMPARE(m_host->fakeLink.log, (QStringList{"arm bytes 1 18", "write U%0D"}));
     QCOMPARE(m_host->calls, (QStringList{"handshake", "handshake"}));

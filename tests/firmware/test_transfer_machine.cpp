@@ -12,6 +12,7 @@ namespace {
 constexpr int Accept = AcceptByte;
 constexpr int Refuse = 0x00;
 constexpr int Timeout = -1;
+constexpr int Chatter = -2; // from here on the line never falls quiet
 
 // Records of 16, 32 and 48 cipher bytes plus CRC; each byte names its record.
 QByteArray record(int index, int blocks) {
@@ -26,7 +27,10 @@ const QList<QByteArray> Records{record(0, 1), record(1, 2), record(2, 3)};
 // The log has "d" for a drained input and the record's index for a send.
 class FakeLine : public TransferPort {
 public:
-    void drainInput() override { log += 'd'; }
+    bool drainInput() override {
+        log += 'd';
+        return !chattering;
+    }
     void sendRecord(const QByteArray& bytes) override {
         log += QString::number(Records.indexOf(bytes));
     }
@@ -34,11 +38,14 @@ public:
 
     QString log;
     QList<int> progress;
+    bool chattering = false;
 };
 
-void answer(TransferMachine& machine, const QList<int>& replies) {
+void answer(TransferMachine& machine, FakeLine& line, const QList<int>& replies) {
     for (const int reply : replies) {
-        if (reply == Timeout)
+        if (reply == Chatter)
+            line.chattering = true;
+        else if (reply == Timeout)
             machine.replyTimedOut();
         else
             machine.replyReceived(static_cast<quint8>(reply));
@@ -78,6 +85,9 @@ void TestTransferMachine::replies_data() {
         << QList<int>{Accept, Timeout, Accept} << "d0d1" << QList<int>{0, one} << State::NoReply;
     QTest::newRow("missing reply after a refusal is not retried")
         << QList<int>{Refuse, Timeout} << "d0d0" << QList<int>{0, 0} << State::NoReply;
+    QTest::newRow("a line that keeps sending before a record ends it unanswered")
+        << QList<int>{Accept, Chatter, Refuse, Accept} << "d0d1d" << QList<int>{0, one}
+        << State::NoReply;
     QTest::newRow("a reply after the end sends nothing")
         << QList<int>{Accept, Accept, Accept, Refuse, Accept} << "d0d1d2" << QList<int>{0, one, two}
         << State::Accepted;
@@ -91,7 +101,7 @@ void TestTransferMachine::replies() {
     FakeLine line;
     TransferMachine machine(line, Records[0] + Records[1] + Records[2]);
     machine.start();
-    answer(machine, replies);
+    answer(machine, line, replies);
     QCOMPARE(line.log, log);
     QCOMPARE(line.progress, progress);
     QCOMPARE(machine.state(), end);
@@ -107,12 +117,12 @@ void TestTransferMachine::cancelAtEachStep() {
         TransferMachine machine(line, Records[0] + Records[1] + Records[2]);
         if (step > 0)
             machine.start();
-        answer(machine, script.mid(0, qMax(step - 1, 0)));
+        answer(machine, line, script.mid(0, qMax(step - 1, 0)));
         const QString before = line.log;
         const bool done = machine.state() == State::Accepted;
         machine.cancel();
         machine.start();
-        answer(machine, {Accept, Accept, Accept});
+        answer(machine, line, {Accept, Accept, Accept});
         QCOMPARE(line.log, before);
         // Cancelling a finished transfer leaves its result alone.
         QCOMPARE(machine.state(), done ? State::Accepted : State::Cancelled);

@@ -12,7 +12,7 @@
 struct LinkRig {
     explicit LinkRig(talvaro::DeviceType type = 5)
         : host(type), dialogs(host.calls), exchange(link, host, dialogs),
-          search(link, exchange, host, dialogs), commands(link, exchange, search, host, dialogs) {
+          search(link, exchange, host, dialogs), commands(exchange, search, host, dialogs) {
         link.onPacket = [this](const QByteArray& p) { exchange.DataPacket1Packet(p); };
         link.onTimeout = [this] { exchange.DataPacket1Timeout(); };
         link.onPost = [this](QEvent::Type message) {

@@ -45,23 +45,32 @@ class TestDeviceExchange : public QObject {
             for (int i = 0; i < n; ++i)
                 exchange.DataPacket1Packet(QByteArray(1, Ack));
         }
+        // As the matcher hands a packet over: the immediate hook first, then the queue.
+        void deliver(const QByteArray& packet) {
+            if (!exchange.DataPacket1Immediate(packet))
+                exchange.DataPacket1Packet(packet);
+        }
         // Drives the exchange into `state` the way the program does, then forgets the
         // traffic on the way. False when the state was not reached.
         bool reach(ExchangeState state) {
             using S = ExchangeState;
-            if (state == S::Identify || state == S::AwaitVersion)
+            if (state >= S::Identify && state <= S::AwaitVersion)
                 identifying();
-            if (state == S::AwaitVersion) {
+            if (state == S::AwaitName || state == S::AwaitVersion)
                 exchange.DataPacket1Packet(line("Mirello 16"));
+            if (state == S::AwaitVersion)
                 exchange.DataPacket1Packet(line("Name"));
-            }
             if (state == S::ReadImage)
                 exchange.beginRead();
-            if (state >= S::AwaitWriteAck && state <= S::AwaitChecksumAck)
+            const int imageAcks = int(host.doc.imageLength()) + 1;
+            if ((state >= S::AwaitWriteAck && state <= S::AwaitChecksumAck) ||
+                state == S::AwaitQuietLine)
                 exchange.beginWrite();
-            if (state == S::WriteImage || state == S::AwaitChecksumAck)
-                acks(state == S::WriteImage ? 1 : int(host.doc.imageLength()) + 1);
-            if (state >= S::AwaitLoaderPrompt)
+            if (state == S::WriteImage)
+                acks(1);
+            if (state == S::AwaitChecksumAck || state == S::AwaitQuietLine)
+                acks(state == S::AwaitChecksumAck ? imageAcks : imageAcks + 1);
+            if (state == S::AwaitLoaderPrompt || state == S::AwaitLoaderReady)
                 exchange.beginLoaderHandshake();
             if (state == S::AwaitLoaderReady)
                 exchange.DataPacket1Packet(
@@ -93,8 +102,8 @@ private slots:
     void programSendsEveryByteThenChecksum();
     void refusalEndsWriteAtThatByte_data();
     void refusalEndsWriteAtThatByte();
-    void timeouts_data();
-    void timeouts();
+    void answersAtEachStep_data();
+    void answersAtEachStep();
     void loaderHandshake();
     void loaderIgnoresOtherBytes_data();
     void loaderIgnoresOtherBytes();
@@ -142,7 +151,7 @@ void TestDeviceExchange::identityComparison() {
     } else {
         QVERIFY(rig.link.posted.isEmpty());
         QCOMPARE(rig.host.doc.deviceType(), DeviceType(becomes));
-        QCOMPARE(rig.link.log, (QStringList{"arm line 12", "write C%0D"}));
+        QCOMPARE(rig.link.log, (QStringList{"discard input", "arm line 12", "write C%0D"}));
         QCOMPARE(rig.exchange.record().state, ExchangeState::AwaitName);
         QCOMPARE(rig.exchange.record().deviceText, DeviceExchange::answerText(answer));
     }
@@ -174,7 +183,8 @@ void TestDeviceExchange::nameVersionAndStatusBar() {
     QCOMPARE(rig.host.status[1], QStringLiteral("Verwendeter COM-Port: COM3"));
     QCOMPARE(rig.exchange.record().portInUse, quint16(3));
     QVERIFY(!rig.dialogs.searchShowing);
-    QCOMPARE(rig.link.log.mid(4), (QStringList{"disarm", "arm bytes 77 18", "write R0000,4c%0D"}));
+    QCOMPARE(rig.link.log.mid(6),
+             (QStringList{"discard input", "arm bytes 77 18", "write R0000,4c%0D"}));
     QCOMPARE(rig.exchange.record().state, ExchangeState::ReadImage);
 }
 
@@ -256,7 +266,7 @@ void TestDeviceExchange::programSendsEveryByteThenChecksum() {
     Rig rig(0);
     rig.host.editorImage = sim::SimDevice::patternImage(60);
     rig.exchange.beginWrite();
-    QCOMPARE(rig.link.log, (QStringList{"disarm", "arm bytes 1 6", "write W0000,3c%0D"}));
+    QCOMPARE(rig.link.log, (QStringList{"discard input", "arm bytes 1 6", "write W0000,3c%0D"}));
     rig.link.written.clear();
     rig.acks(60);
     QCOMPARE(rig.link.written, rig.host.editorImage);
@@ -266,8 +276,12 @@ void TestDeviceExchange::programSendsEveryByteThenChecksum() {
     QCOMPARE(rig.link.armedTicks(), 36);
     QCOMPARE(rig.exchange.record().state, ExchangeState::AwaitChecksumAck);
     rig.dialogs.transferShowing = true;
-    rig.dialogs.expect(QStringLiteral("ProgErgebnisDialog"), DialogResult::Ok);
     rig.acks(1);
+    // Done only once the line has stayed quiet for a tick after the last ACK.
+    QCOMPARE(rig.link.armedTicks(), 1);
+    QVERIFY(rig.dialogs.shown.isEmpty());
+    rig.dialogs.expect(QStringLiteral("ProgErgebnisDialog"), DialogResult::Ok);
+    rig.exchange.DataPacket1Timeout();
     QVERIFY(rig.dialogs.allAnswered());
     QVERIFY(!rig.dialogs.transferShowing);
     QCOMPARE(rig.dialogs.shown.last().caption, QStringLiteral("Konfiguration Programmieren"));
@@ -301,56 +315,104 @@ void TestDeviceExchange::refusalEndsWriteAtThatByte() {
     QCOMPARE(rig.exchange.record().state, ExchangeState::Idle);
 }
 
-void TestDeviceExchange::timeouts_data() {
+// Each step's answer with a spare byte behind it, after its time-out, or not at all. Only
+// a clean answer goes on; during a write a spare byte ends it as refused; after a
+// time-out nothing goes out unless the step waits on.
+void TestDeviceExchange::answersAtEachStep_data() {
     QTest::addColumn<int>("state");
-    QTest::addColumn<QString>("dialog"); // empty: none
-    QTest::addColumn<QStringList>("linkLog");
+    QTest::addColumn<QString>("fault");  // "spare", "late" or "missing"
+    QTest::addColumn<QString>("dialog"); // caption, empty: none
+    QTest::addColumn<int>("after");
+    QTest::addColumn<QByteArray>("sent");
 
-    const QStringList errorLog{"disarm", "discard input", "discard output"};
-    QTest::newRow("Identify") << 1 << QString() << QStringList{"post 1024"};
-    QTest::newRow("AwaitVersion") << 3 << Timeout << errorLog;
-    QTest::newRow("ReadImage") << 4 << Timeout << errorLog;
-    QTest::newRow("AwaitWriteAck") << 5 << Timeout << errorLog;
-    QTest::newRow("WriteImage") << 6 << Timeout << errorLog;
-    QTest::newRow("AwaitChecksumAck") << 7 << Timeout << errorLog;
-    QTest::newRow("AwaitLoaderPrompt") << 8 << QString() << QStringList{"arm bytes 1 18"};
-    QTest::newRow("AwaitLoaderReady") << 9 << QString() << QStringList{"arm bytes 1 18"};
-    QTest::newRow("Idle") << 0 << QString() << QStringList{};
+    using S = ExchangeState;
+    const QString read = QStringLiteral("Konfiguration Auslesen");
+    const QString programmed = QStringLiteral("Konfiguration Programmieren");
+    const auto row = [](S state, const char* fault, const QString& dialog, S after,
+                        const QByteArray& sent) {
+        QTest::addRow("%d %s", int(state), fault)
+            << int(state) << QString::fromLatin1(fault) << dialog << int(after) << sent;
+    };
+    row(S::Identify, "spare", {}, S::AwaitName, "C\r");
+    row(S::Identify, "late", {}, S::Idle, {});
+    row(S::Identify, "missing", {}, S::Idle, {});
+    row(S::AwaitName, "spare", {}, S::AwaitVersion, "V\r");
+    // A name later than its time-out answers the version question; it is only shown.
+    row(S::AwaitName, "late", {}, S::ReadImage, "V\rR0000,4c\r");
+    row(S::AwaitName, "missing", {}, S::AwaitVersion, "V\r");
+    row(S::AwaitVersion, "spare", {}, S::ReadImage, "R0000,4c\r");
+    row(S::AwaitVersion, "late", Timeout, S::Idle, {});
+    row(S::AwaitVersion, "missing", Timeout, S::Idle, {});
+    row(S::ReadImage, "spare", read, S::Idle, {});
+    row(S::ReadImage, "late", Timeout, S::Idle, {});
+    row(S::ReadImage, "missing", Timeout, S::Idle, {});
+    for (const S write : {S::AwaitWriteAck, S::WriteImage, S::AwaitChecksumAck}) {
+        row(write, "spare", TransferError, S::Idle, {});
+        row(write, "late", Timeout, S::Idle, {});
+        row(write, "missing", Timeout, S::Idle, {});
+    }
+    row(S::AwaitQuietLine, "spare", TransferError, S::Idle, {}); // the byte itself is spare
+    row(S::AwaitQuietLine, "missing", programmed, S::Idle, {});
+    row(S::AwaitLoaderPrompt, "spare", {}, S::AwaitLoaderReady, "<");
+    row(S::AwaitLoaderPrompt, "late", {}, S::AwaitLoaderReady, "<"); // it still listens
+    row(S::AwaitLoaderPrompt, "missing", {}, S::AwaitLoaderPrompt, {});
+    row(S::AwaitLoaderReady, "spare", {}, S::Idle, {});
+    row(S::AwaitLoaderReady, "late", {}, S::Idle, {});
+    row(S::AwaitLoaderReady, "missing", {}, S::AwaitLoaderReady, {});
+    row(S::Idle, "late", {}, S::Idle, {});
 }
 
-void TestDeviceExchange::timeouts() {
+void TestDeviceExchange::answersAtEachStep() {
     QFETCH(int, state);
+    QFETCH(QString, fault);
     QFETCH(QString, dialog);
-    QFETCH(QStringList, linkLog);
+    QFETCH(int, after);
+    QFETCH(QByteArray, sent);
     Rig rig(5);
     rig.exchange.deviceFoundOn(2);
     QVERIFY(rig.reach(static_cast<ExchangeState>(state)));
     rig.dialogs.searchShowing = true;
     rig.dialogs.transferShowing = true;
-    if (!dialog.isEmpty())
-        rig.dialogs.expect(QStringLiteral("ErrorDialog"), DialogResult::Ok);
-    rig.exchange.DataPacket1Timeout();
-    QVERIFY(rig.dialogs.allAnswered());
+    rig.dialogs.answerAnyWith(DialogResult::Ok);
+    // What a device of type 5 answers, by state.
+    const QByteArray ack(1, Ack);
+    QByteArrayList answers{{}, line("Mirello 16"), line("Name"), line("2.04")};
+    answers << withSum(sim::SimDevice::patternImage(76)) << ack << ack << ack << "!"
+            << "L" << ack;
+    const QByteArray answer = answers[state];
+    if (fault == QLatin1String("spare")) {
+        if (state != int(ExchangeState::AwaitQuietLine))
+            rig.link.arrive(ack); // in the same read, behind the answer
+        rig.deliver(answer);
+    } else {
+        rig.exchange.DataPacket1Timeout();
+        // A late answer completes what the time-out armed again, or waits unasked.
+        if (fault == QLatin1String("late") && rig.link.armed())
+            rig.deliver(answer);
+        else if (fault == QLatin1String("late"))
+            rig.link.arrive(answer);
+    }
     QCOMPARE(rig.dialogs.shown.size(), dialog.isEmpty() ? 0 : 1);
-    QCOMPARE(rig.link.log, linkLog);
-    QCOMPARE(rig.exchange.record().portInUse, quint16(2));
-    const bool loaderWaits = state == int(ExchangeState::AwaitLoaderPrompt) ||
-                             state == int(ExchangeState::AwaitLoaderReady);
-    QCOMPARE(rig.exchange.record().state,
-             loaderWaits ? static_cast<ExchangeState>(state) : ExchangeState::Idle);
-    if (!dialog.isEmpty()) {
+    if (!dialog.isEmpty())
         QCOMPARE(rig.dialogs.shown.last().caption, dialog);
+    if (dialog == Timeout) {
         QCOMPARE(rig.dialogs.shown.last().lines,
                  (QStringList{"Zeitüberschreitung!", "Fehler bei der Datenübertragung."}));
-        QVERIFY(!rig.dialogs.transferShowing);
         QVERIFY(!rig.dialogs.searchShowing);
+        QCOMPARE(rig.exchange.record().portInUse, quint16(2)); // the next command tries again
     }
+    if (dialog == Timeout || dialog == TransferError)
+        QVERIFY(!rig.dialogs.transferShowing);
+    QCOMPARE(rig.exchange.record().state, static_cast<ExchangeState>(after));
+    QCOMPARE(rig.exchange.running(),
+             after != int(ExchangeState::Idle) || state == int(ExchangeState::Identify));
+    QCOMPARE(rig.link.written, sent);
 }
 
 void TestDeviceExchange::loaderHandshake() {
     Rig rig(6);
     rig.exchange.beginLoaderHandshake();
-    QCOMPARE(rig.link.log, (QStringList{"arm bytes 1 18", "write U%0D"}));
+    QCOMPARE(rig.link.log, (QStringList{"discard input", "arm bytes 1 18", "write U%0D"}));
     rig.exchange.DataPacket1Packet(QByteArray(1, '\xa7'));
     QCOMPARE(rig.link.logged("write").last(), QStringLiteral("write <"));
     QCOMPARE(rig.exchange.record().state, ExchangeState::AwaitLoaderReady);

@@ -8,6 +8,8 @@
 
 using namespace talvaro;
 
+Q_DECLARE_METATYPE(talvaro::sim::SimFaults)
+
 class TestLinkEndToEnd : public QObject {
     Q_OBJECT
 private slots:
@@ -117,34 +119,46 @@ void TestLinkEndToEnd::factoryResetWritesDefaults() {
 
 void TestLinkEndToEnd::deviceFaultsEndInErrors_data() {
     QTest::addColumn<int>("operation");
-    QTest::addColumn<QString>("fault");
+    QTest::addColumn<sim::SimFaults>("faults");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("received"); // bytes the device got in all; -1: depends on timing
 
-    QTest::newRow("bad read checksum") << 1 << "badChecksum"
-                                       << "Übertragungsfehler"
-                                       << "Fehler beim Auslesen der Telefonanlage.";
-    QTest::newRow("third image byte refused") << 2 << "refuse3"
-                                              << "Übertragungsfehler"
-                                              << "Fehler beim Programmieren der Telefonanlage.";
-    QTest::newRow("device gone during program") << 2 << "silent"
-                                                << "Timeout-Fehler"
-                                                << "Fehler bei der Datenübertragung.";
+    const QString transferError = QStringLiteral("Übertragungsfehler");
+    const QString refused = QStringLiteral("Fehler beim Programmieren der Telefonanlage.");
+    const QString timeout = QStringLiteral("Timeout-Fehler");
+    const QString noAnswer = QStringLiteral("Fehler bei der Datenübertragung.");
+    // Type 0: the write command has 9 bytes, the image 60; the checksum is step 61.
+    using F = sim::SimFaults;
+    QTest::newRow("bad read checksum") << 1 << F{.badChecksum = true} << transferError
+                                       << "Fehler beim Auslesen der Telefonanlage." << 9;
+    QTest::newRow("third image byte refused")
+        << 2 << F{.refuseWriteStep = 3} << transferError << refused << 12;
+    QTest::newRow("device gone during program")
+        << 2 << F{.silent = true} << timeout << noAnswer << 9;
+    QTest::newRow("spare ACK after the write command, checksum refused")
+        << 2 << F{.refuseWriteStep = 61, .spareAckStep = 0, .spareAcks = 1} << transferError
+        << refused << -1;
+    QTest::newRow("78 spare ACKs after the write command")
+        << 2 << F{.spareAckStep = 0, .spareAcks = 78} << transferError << refused << -1;
+    QTest::newRow("78 spare ACKs after image byte 30")
+        << 2 << F{.spareAckStep = 30, .spareAcks = 78} << transferError << refused << -1;
+    // Six ticks are 330 ms; the ACK that comes after them must send nothing.
+    QTest::newRow("ACK to image byte 5 after its time-out")
+        << 2 << F{.lateStep = 5, .lateMs = 700} << timeout << noAnswer << 14;
 }
 
 void TestLinkEndToEnd::deviceFaultsEndInErrors() {
     QFETCH(int, operation);
-    QFETCH(QString, fault);
+    QFETCH(sim::SimFaults, faults);
     QFETCH(QString, caption);
     QFETCH(QString, line);
+    QFETCH(int, received);
     LinkBench bench(0, {0});
-    bench.device(1).withDevice([&](sim::SimDevice& d) {
-        d.faults().badChecksum = fault == QLatin1String("badChecksum");
-        d.faults().silent = fault == QLatin1String("silent");
-        d.faults().refuseWriteStep = fault == QLatin1String("refuse3") ? 3 : -1;
-    });
+    bench.device(1).withDevice([&](sim::SimDevice& d) { d.faults() = faults; });
     bench.start();
     QVERIFY(bench.connectedOn(1));
+    bench.host.editorImage = QByteArray(60, '\x42');
     const QByteArray workingBefore = bench.host.buffers.fourWorking;
     const QByteArray deviceBefore = bench.deviceImage(1);
     bench.dialogs.expect(ErrorDialog, DialogResult::Ok);
@@ -152,10 +166,18 @@ void TestLinkEndToEnd::deviceFaultsEndInErrors() {
     QVERIFY(bench.finished());
     QCOMPARE(bench.dialogs.shown.last().caption, caption);
     QCOMPARE(bench.dialogs.shown.last().lines.last(), line);
+    if (faults.lateStep >= 0) // the late answer has come in, and gone unanswered
+        QTRY_VERIFY(bench.session.ComPort1().pendingInput() > 0);
+    QCoreApplication::processEvents();
+    if (received >= 0)
+        QCOMPARE(bench.device(1).withDevice([](sim::SimDevice& d) { return d.bytesReceived(); }),
+                 received);
     QCOMPARE(bench.deviceImage(1), deviceBefore);
+    QCOMPARE(bench.sims.writes(1), 0);
     if (operation == 1)
         QCOMPARE(bench.host.buffers.fourWorking, workingBefore);
     QCOMPARE(bench.session.record().portInUse, quint16(1)); // the next command tries again
+    QVERIFY(!bench.session.exchange().running());
 }
 
 void TestLinkEndToEnd::loaderHandshake() {

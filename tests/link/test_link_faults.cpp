@@ -3,6 +3,7 @@
 // afterwards.
 #include "LinkBench.h"
 
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -67,6 +68,8 @@ private slots:
     void garbageWhileIdleIsDiscarded();
     void garbageDuringLoaderHandshake_data();
     void garbageDuringLoaderHandshake();
+    void spareAcksBeforeARefusal_data();
+    void spareAcksBeforeARefusal();
 };
 
 // A slow line, and the simulator dies once the read command has reached it.
@@ -209,6 +212,36 @@ void TestLinkFaults::garbageDuringLoaderHandshake() {
     QCOMPARE(bench.session.record().state, ExchangeState::Idle);
     bench.session.exchange().transferWindowClosed(); // what the start timer's end does
     QVERIFY(!bench.session.DataPacket1().isArmed());
+}
+
+void TestLinkFaults::spareAcksBeforeARefusal_data() {
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed = 1; seed <= 8; ++seed)
+        QTest::addRow("seed %u", seed) << seed;
+}
+
+// Spare ACKs at a random step of a write (0 the command, 1..76 the image bytes) and the
+// device's refusal at a later step, the checksum included: whatever the spare ACKs are
+// taken for, the write never ends in success and the device keeps its configuration.
+void TestLinkFaults::spareAcksBeforeARefusal() {
+    QFETCH(quint32, seed);
+    QRandomGenerator random(seed);
+    sim::SimFaults faults;
+    faults.spareAckStep = random.bounded(77);
+    faults.spareAcks = random.bounded(1, 4);
+    faults.refuseWriteStep = random.bounded(faults.spareAckStep + 1, 78);
+    LinkBench bench(6, {6});
+    bench.device(1).withDevice([&](sim::SimDevice& d) { d.faults() = faults; });
+    bench.start();
+    QVERIFY(bench.connectedOn(1));
+    bench.host.editorImage = QByteArray(76, '\x42');
+    const QByteArray deviceBefore = bench.deviceImage(1);
+    bench.dialogs.answerAnyWith(DialogResult::Ok);
+    bench.session.commands().UpDownloadExecute(ExchangeOperation::Program);
+    QVERIFY(bench.finished());
+    QCOMPARE(finalDialogs(bench.dialogs), QStringList{ErrorDialog});
+    QCOMPARE(bench.deviceImage(1), deviceBefore);
+    QCOMPARE(bench.sims.writes(1), 0);
 }
 
 QTEST_GUILESS_MAIN(TestLinkFaults)

@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 
+#include <utility>
+
 using namespace talvaro;
 
 sim::SimDevice& FakeLink::attach(quint16 port, DeviceType type) {
@@ -54,14 +56,22 @@ void FakeLink::write(const QByteArray& bytes) {
     log << QStringLiteral("write ") + QString::fromLatin1(bytes.toPercentEncoding(" ,<"));
     written += bytes;
     if (sim::SimDevice* d = device(m_number)) {
-        pending += d->receive(bytes);
-        scheduleCheck();
+        const QByteArray answer = d->receive(bytes);
+        m_late += d->takeLate();
+        arrive(answer);
     }
 }
 
-void FakeLink::discardInput() {
+void FakeLink::arrive(const QByteArray& bytes) {
+    pending += bytes;
+    if (m_armed && playsMatcher())
+        scheduleCheck();
+}
+
+qsizetype FakeLink::discardInput() {
     log << QStringLiteral("discard input");
-    pending.clear();
+    discarded += pending;
+    return std::exchange(pending, QByteArray()).size();
 }
 
 void FakeLink::discardOutput() {
@@ -83,7 +93,7 @@ void FakeLink::arm(int count, int ticks) {
     m_count = count;
     m_ticks = ticks;
     ++m_request;
-    if (!m_devices.isEmpty())
+    if (playsMatcher())
         scheduleCheck();
 }
 
@@ -121,6 +131,7 @@ void FakeLink::check(quint64 request) {
         pending.clear();
         if (onTimeout)
             onTimeout();
+        arrive(std::exchange(m_late, QByteArray()));
         return;
     }
     const QByteArray packet = pending.left(end);

@@ -17,10 +17,12 @@
 #include <memory>
 
 // A link without a wire. Every call is logged as a line ("write T\r", "arm bytes 1 6",
-// "pause 200", ...). With simulated devices attached to port numbers it also plays the
-// packet matcher: answers of the device on the open port complete armed requests, and
-// a request nothing can complete times out at once. Events arrive through the queue,
-// as from the real matcher.
+// "pause 200", ...). Bytes that have arrived and not been taken wait in `pending`, where
+// a discard finds them. With simulated devices attached to port numbers it also plays
+// the packet matcher: answers of the device on the open port, spare bytes included,
+// complete armed requests, a request nothing can complete times out at once, and a
+// late answer arrives after that time-out. Events arrive through the queue, as from the
+// real matcher, also for bytes already waiting when a request is armed.
 class FakeLink : public QObject, public talvaro::LinkPort {
     Q_OBJECT
 public:
@@ -30,8 +32,9 @@ public:
     QSet<quint16> refuseOpen;  // ports that exist but fail to open
     QStringList refusedAccess; // what accessHints() reports
     QList<QEvent::Type> posted;
-    QByteArray written; // every byte written while open
-    QByteArray pending; // answer bytes not yet collected
+    QByteArray written;   // every byte written while open
+    QByteArray pending;   // bytes arrived and not yet taken
+    QByteArray discarded; // every byte a discard found
 
     std::function<void(const QByteArray&)> onPacket;
     std::function<void()> onTimeout;
@@ -46,6 +49,8 @@ public:
     int armedTicks() const { return m_ticks; }
     // Log lines starting with `prefix`.
     QStringList logged(const QString& prefix) const;
+    // Bytes come in from the line, asked for or not.
+    void arrive(const QByteArray& bytes);
 
     void setPortNumber(quint16 number) override;
     quint16 portNumber() const override { return m_number; }
@@ -54,7 +59,7 @@ public:
     void close() override;
     bool isOpen() const override { return m_open; }
     void write(const QByteArray& bytes) override;
-    void discardInput() override;
+    qsizetype discardInput() override;
     void discardOutput() override;
     void armForLine(int ticks) override;
     void armForBytes(int count, int ticks) override;
@@ -64,6 +69,7 @@ public:
 
 private:
     void arm(int count, int ticks);
+    bool playsMatcher() const { return !m_devices.isEmpty(); }
     void scheduleCheck();
     void check(quint64 request);
 
@@ -73,6 +79,7 @@ private:
     int m_count = 0; // 0: a CR LF line
     int m_ticks = 0;
     quint64 m_request = 0;
+    QByteArray m_late; // held back by a device until the request has timed out
     QHash<quint16, std::shared_ptr<talvaro::sim::SimDevice>> m_devices;
 };
 

@@ -50,10 +50,17 @@ private:
 // few minutes; the search afterwards about twenty seconds at most.
 constexpr int UpdateLimitMs = 15 * 60 * 1000;
 
-Outcome waitForOutcome(TerminalDialogs& dialogs, int limitMs) {
+// Past the limit a transfer still running is cancelled: its port is closed and nothing
+// more is sent before the program ends.
+Outcome waitForOutcome(TerminalDialogs& dialogs, FirmwareUpdate& update, int limitMs) {
     QDeadlineTimer deadline(limitMs);
     while (dialogs.outcome() == Outcome::Running && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (dialogs.outcome() == Outcome::Running) {
+        update.cancelTransfer();
+        dialogs.showMessageBox(MessageIcon::Critical,
+                               QStringLiteral("Die Telefonanlage hat nicht geantwortet."));
+    }
     return dialogs.outcome();
 }
 
@@ -123,10 +130,10 @@ int runInstall(const QStringList& args, Io& io) {
     if (!update.awaitingLoader())
         return ExitFailure; // the file or the port was refused, with its message
     // The transfer's result first, then the search and read that follow it.
-    if (waitForOutcome(dialogs, UpdateLimitMs) != Outcome::Succeeded)
+    if (waitForOutcome(dialogs, update, UpdateLimitMs) != Outcome::Succeeded)
         return ExitFailure;
     dialogs.resetOutcome();
-    if (waitForOutcome(dialogs, UpdateLimitMs) != Outcome::Succeeded)
+    if (waitForOutcome(dialogs, update, UpdateLimitMs) != Outcome::Succeeded)
         return ExitFailure;
     io.out << host.statusText(StatusPanel::Device) << '\n';
     return ExitSuccess;

@@ -15,7 +15,10 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <optional>
 #include <thread>
+#include <tuple>
+#include <utility>
 
 using namespace talvaro;
 
@@ -30,6 +33,18 @@ void requestStop(int) {
 int fail(const QString& message) {
     QTextStream(stderr) << "talvaro-sim: " << message << Qt::endl;
     return 1;
+}
+
+// "K:N" as two numbers.
+std::optional<std::pair<int, int>> numberPair(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(':'));
+    bool first = false;
+    bool second = false;
+    const int k = parts.value(0).toInt(&first);
+    const int n = parts.value(1).toInt(&second);
+    if (parts.size() != 2 || !first || !second)
+        return std::nullopt;
+    return std::pair{k, n};
 }
 
 bool saveImage(const QString& path, const QByteArray& image) {
@@ -60,9 +75,23 @@ int main(int argc, char* argv[]) {
                                     QStringLiteral("Do not answer \"C\"."));
     const QCommandLineOption badChecksum(QStringLiteral("bad-read-checksum"),
                                          QStringLiteral("Send read images with a wrong sum."));
-    const QCommandLineOption refuse(QStringLiteral("refuse-byte"),
-                                    QStringLiteral("Refuse the K-th image byte of a write (0x15)."),
-                                    QStringLiteral("K"));
+    // Steps of a write: 0 the command, 1..N the image bytes, N + 1 the checksum.
+    const QCommandLineOption refuse(
+        QStringLiteral("refuse-byte"),
+        QStringLiteral("Refuse step K of a write (0x15): 0 the command, 1..N the image "
+                       "bytes, N+1 the checksum."),
+        QStringLiteral("K"));
+    const QCommandLineOption spareAcks(
+        QStringLiteral("spare-acks"),
+        QStringLiteral("After the answer to step K of a write, send so many ACKs more."),
+        QStringLiteral("K:COUNT"));
+    const QCommandLineOption lateAck(QStringLiteral("late-ack"),
+                                     QStringLiteral("Answer step K of a write so many ms late."),
+                                     QStringLiteral("K:MS"));
+    const QCommandLineOption nakReply(
+        QStringLiteral("nak-reply"),
+        QStringLiteral("Send 0x15 instead of the N-th answer (from 0), whatever it answers."),
+        QStringLiteral("N"));
     const QCommandLineOption rejectRecord(
         QStringLiteral("reject-record"),
         QStringLiteral("Firmware loader: refuse record K so many times, then accept it."),
@@ -70,10 +99,14 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption silentAfter(
         QStringLiteral("silent-after-record"),
         QStringLiteral("Firmware loader: answer no record after the K-th."), QStringLiteral("K"));
+    const QCommandLineOption chatterAfter(
+        QStringLiteral("chatter-after-record"),
+        QStringLiteral("Firmware loader: once K records are accepted, send noise without end."),
+        QStringLiteral("K"));
     const QCommandLineOption pace(
         QStringLiteral("pace"), QStringLiteral("Take and give bytes at the speed of 57600 baud."));
-    parser.addOptions({type, image, link, silent, identity, noName, badChecksum, refuse, pace,
-                       rejectRecord, silentAfter});
+    parser.addOptions({type, image, link, silent, identity, noName, badChecksum, refuse, spareAcks,
+                       lateAck, nakReply, pace, rejectRecord, silentAfter, chatterAfter});
     if (const std::optional<int> status =
             parseProgramArguments(parser, QCoreApplication::arguments()))
         return *status;
@@ -92,18 +125,33 @@ int main(int argc, char* argv[]) {
             return fail(QStringLiteral("%1 is no image of type %2").arg(file.fileName()).arg(code));
     }
     sim::LoaderOptions loader;
-    if (parser.isSet(rejectRecord)) {
-        const QStringList parts = parser.value(rejectRecord).split(QLatin1Char(':'));
-        if (parts.size() != 2)
-            return fail(QStringLiteral("--reject-record takes K:TIMES"));
-        loader.faults.rejectRecord = parts[0].toInt();
-        loader.faults.rejectTimes = parts[1].toInt();
+    sim::SimFaults faults;
+    const std::pair<const QCommandLineOption&, std::pair<int*, int*>> pairs[] = {
+        {rejectRecord, {&loader.faults.rejectRecord, &loader.faults.rejectTimes}},
+        {spareAcks, {&faults.spareAckStep, &faults.spareAcks}},
+        {lateAck, {&faults.lateStep, &faults.lateMs}},
+    };
+    for (const auto& [option, targets] : pairs) {
+        if (!parser.isSet(option))
+            continue;
+        const std::optional<std::pair<int, int>> pair = numberPair(parser.value(option));
+        if (!pair)
+            return fail(QStringLiteral("--%1 takes %2")
+                            .arg(option.names().constFirst(), option.valueName()));
+        std::tie(*targets.first, *targets.second) = *pair;
     }
     if (parser.isSet(silentAfter))
         loader.faults.silentAfterRecord = parser.value(silentAfter).toInt();
+    if (parser.isSet(chatterAfter))
+        loader.faults.chatterAfterRecord = parser.value(chatterAfter).toInt();
+    if (parser.isSet(nakReply)) {
+        faults.garbageReply = parser.value(nakReply).toInt();
+        faults.garbage = QByteArray(1, sim::SimDevice::Nak);
+    }
     device.withDevice([&](sim::SimDevice& d) {
         sim::installFirmwareLoader(d, loader);
         sim::SimFaults& f = d.faults();
+        f = faults;
         f.silent = parser.isSet(silent);
         if (parser.isSet(identity))
             f.identity = parser.value(identity).toLatin1();
