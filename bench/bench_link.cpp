@@ -52,14 +52,15 @@ std::optional<Samples> measure(int baud, int runs, WireBytes& wire, QTextStream&
         report << "no pty: " << device.errorText() << Qt::endl;
         return std::nullopt;
     }
-    qputenv("TALVARO_PORTS", device.slavePath().toLocal8Bit());
     device.start();
 
     QString messages;
     QTextStream quiet(&messages);
     TerminalDialogs dialogs(quiet);
     dialogs.setRestartDelay(0); // the simulator does not restart
-    EditorSession host(dialogs, std::nullopt);
+    // COM1 is the simulator; the benchmark keeps no history.
+    EditorSession host(dialogs, {.ports = PortAssignment(PortMap({device.slavePath()})),
+                                 .historyRoot = std::nullopt});
     host.setDeviceType(DefaultDeviceType);
     DeviceSession session(host, dialogs);
     if (!session.read()) {

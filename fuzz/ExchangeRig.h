@@ -70,7 +70,8 @@ private:
 class FuzzHost : public talvaro::EditorSession {
 public:
     FuzzHost(talvaro::Dialogs& dialogs, bool& firmwareTimerRunning)
-        : EditorSession(dialogs, std::nullopt), m_firmwareTimerRunning(firmwareTimerRunning) {}
+        : EditorSession(dialogs, {.ports = {}, .historyRoot = std::nullopt}),
+          m_firmwareTimerRunning(firmwareTimerRunning) {}
     void stopFirmwareStartTimer() override { m_firmwareTimerRunning = false; }
 
 private:

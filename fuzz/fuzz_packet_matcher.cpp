@@ -39,7 +39,7 @@ struct Line {
         master = posix_openpt(O_RDWR | O_NOCTTY);
         if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
             abort();
-        qputenv("TALVARO_PORTS", ptsname(master));
+        link.setPortMap(PortMap({QString::fromLocal8Bit(ptsname(master))}));
         link.setPortNumber(1);
         if (!link.open())
             abort();

@@ -58,9 +58,9 @@ const QStringList TAppForm::PageNames{
     QStringLiteral("PanelKontakte")};
 
 TAppForm::TAppForm(Dialogs& dialogs, PrintDialogs& printDialogs, FirstShowSearch search,
-                   QWidget* parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_printDialogs(printDialogs), m_session(dialogs),
-      m_settings([this](const QString& message) {
+                   SessionSetup setup, QWidget* parent)
+    : QMainWindow(parent), m_dialogs(dialogs), m_printDialogs(printDialogs),
+      m_session(dialogs, std::move(setup)), m_settings([this](const QString& message) {
           m_dialogs.showMessageBox(MessageIcon::Information, message);
       }),
       m_firstShowSearch(search) {

@@ -34,7 +34,8 @@ public:
     // Without the search at the first showing, for tests that need no device.
     enum class FirstShowSearch { On, Off };
     TAppForm(Dialogs& dialogs, PrintDialogs& printDialogs,
-             FirstShowSearch search = FirstShowSearch::On, QWidget* parent = nullptr);
+             FirstShowSearch search = FirstShowSearch::On, SessionSetup setup = {},
+             QWidget* parent = nullptr);
     ~TAppForm() override;
 
     EditorSession& session() { return m_session; }

@@ -43,7 +43,7 @@ void TAppForm::saveSupportReport() {
     facts.traceFile = port.trace().fileName();
     facts.historyTimes = history().newestTimes(SupportHistoryEntries);
     QString error;
-    if (!talvaro::saveSupportReport(path, facts, comPortPathsNow(), error))
+    if (!talvaro::saveSupportReport(path, facts, link().portAssignment().current().paths(), error))
         m_dialogs.showMessageBox(
             MessageIcon::Critical,
             QStringLiteral("Der Fehlerbericht konnte nicht gespeichert werden: %1").arg(error));

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 
+#include <utility>
+
 namespace talvaro {
 
 void identifyApplication() {
@@ -13,14 +15,16 @@ void identifyApplication() {
     QApplication::setWindowIcon(appIcon());
 }
 
-AppStart::AppStart(TAppForm::FirstShowSearch search) : m_form(m_dialogs, m_dialogs, search) {
+AppStart::AppStart(TAppForm::FirstShowSearch search, SessionSetup setup)
+    : m_form(m_dialogs, m_dialogs, search, std::move(setup)) {
     m_dialogs.createDialogs(&m_form);
     m_dialogs.attachFirmwareUpdate(m_form.firmwareUpdate());
 }
 
-AppStart::AppStart(const StartOptions& options)
+AppStart::AppStart(const StartOptions& options, SessionSetup setup)
     : AppStart(options.searchesAtStart() ? TAppForm::FirstShowSearch::On
-                                         : TAppForm::FirstShowSearch::Off) {
+                                         : TAppForm::FirstShowSearch::Off,
+               std::move(setup)) {
     if (options.deviceType())
         m_form.setDeviceType(*options.deviceType());
     const QString file = options.file();

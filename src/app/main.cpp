@@ -23,8 +23,14 @@ int main(int argc, char* argv[]) {
     talvaro::DemoMode demo;
     if (!demo.startIfRequested(options.demoArguments()))
         return 2;
+    // TALVARO_PORTS is read here, once; the demo brings its own port and history.
+    talvaro::SessionSetup setup;
+    if (demo.isRunning()) {
+        setup.ports = demo.ports();
+        setup.historyRoot = demo.historyFolder();
+    }
 
-    talvaro::AppStart start(options);
+    talvaro::AppStart start(options, std::move(setup));
     if (options.trace())
         start.form().setComLogging(true);
     start.form().show();

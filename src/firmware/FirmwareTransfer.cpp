@@ -101,15 +101,15 @@ FirmwareTransfer::~FirmwareTransfer() {
     stop();
 }
 
-bool FirmwareTransfer::start(const QByteArray& fileContent, const QString& portName,
+bool FirmwareTransfer::start(const QByteArray& fileContent, const QString& portPath,
                              const TransferTimings& timings) {
     if (m_running)
         return false;
     joinWorker(); // the previous worker has reported its end and is leaving
     m_cancelled = false;
     m_running = true;
-    m_worker = std::thread([this, fileContent, portName, timings] {
-        const TransferResult result = run(fileContent, portName, timings);
+    m_worker = std::thread([this, fileContent, portPath, timings] {
+        const TransferResult result = run(fileContent, portPath, timings);
         // Delivered on the starting thread, after every progress report.
         QMetaObject::invokeMethod(
             this,
@@ -146,7 +146,7 @@ bool FirmwareTransfer::pause(int ms) {
                             [this] { return m_cancelled.load(); });
 }
 
-TransferResult FirmwareTransfer::run(const QByteArray& fileContent, const QString& portName,
+TransferResult FirmwareTransfer::run(const QByteArray& fileContent, const QString& portPath,
                                      const TransferTimings& timings) {
     const std::optional<QByteArray> stream = recordStream(fileContent);
     if (!stream)
@@ -157,7 +157,7 @@ TransferResult FirmwareTransfer::run(const QByteArray& fileContent, const QStrin
     {
         RawSerialPort port;
         port.setCancelFlag(&m_cancelled);
-        if (!port.open(portName, TransferBaudRate, timings.openTimeout))
+        if (!port.open(portPath, TransferBaudRate, timings.openTimeout))
             return TransferResult::PortAccess;
         RawTransferPort line(port, timings, *this);
         TransferMachine machine(line, *stream);

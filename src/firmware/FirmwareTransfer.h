@@ -44,7 +44,7 @@ public:
     ~FirmwareTransfer() override;
 
     // False when a transfer is still running.
-    bool start(const QByteArray& fileContent, const QString& portName,
+    bool start(const QByteArray& fileContent, const QString& portPath,
                const TransferTimings& timings = {});
     // Nothing more is sent once the step under way has ended; `finished` follows.
     void cancel();
@@ -57,7 +57,7 @@ signals:
     void finished(talvaro::TransferResult result);
 
 private:
-    TransferResult run(const QByteArray& fileContent, const QString& portName,
+    TransferResult run(const QByteArray& fileContent, const QString& portPath,
                        const TransferTimings& timings);
     // False when cancelled during the wait.
     bool pause(int ms);

@@ -94,6 +94,7 @@ void FirmwareUpdate::OKBtnClick(const QString& fileName) {
     m_checkedContent = *content;
     startLoader();
     m_portName = comName(m_host.link().portNumber());
+    m_portPath = m_host.link().portPath();
 }
 
 bool FirmwareUpdate::startLoader() {
@@ -121,6 +122,7 @@ bool FirmwareUpdate::choosePort() {
     // Still open from an earlier attempt, our own port would be missing from the list.
     if (link.isOpen())
         link.close();
+    link.refreshPorts();
     QStringList entries;
     for (quint16 number = 1; number <= HighestComPort; ++number) {
         if (!link.portAvailable(number))
@@ -169,7 +171,7 @@ void FirmwareUpdate::startTransfer() {
     m_view->transferStarting();
     m_view->setProgress(0);
     m_busy = true;
-    m_transfer.start(m_checkedContent, m_portName, m_timings);
+    m_transfer.start(m_checkedContent, m_portPath, m_timings);
 }
 
 void FirmwareUpdate::transferFinished(TransferResult result) {

@@ -73,6 +73,7 @@ private:
     QTimer TimerFWUpdate;
 
     QString m_portName;
+    QString m_portPath;          // what the transfer opens
     QByteArray m_checkedContent; // what the check passed; the transfer sends exactly this
     bool m_busy = false;
     bool m_awaitingLoader = false;

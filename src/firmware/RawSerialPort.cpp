@@ -1,7 +1,5 @@
 #include "RawSerialPort.h"
 
-#include "link/PortMap.h"
-
 #include <QDeadlineTimer>
 #include <QFile>
 
@@ -38,10 +36,9 @@ RawSerialPort::~RawSerialPort() {
     close();
 }
 
-bool RawSerialPort::open(const QString& deviceName, qint32 baudRate, int timeoutMs) {
+bool RawSerialPort::open(const QString& path, qint32 baudRate, int timeoutMs) {
     if (isOpen())
         return false;
-    const QString path = portPathFromName(deviceName);
     if (path.isEmpty())
         return false;
     // Non-blocking, so that opening does not wait for a carrier; reads and writes wait

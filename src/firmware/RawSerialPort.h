@@ -17,10 +17,10 @@ public:
     RawSerialPort(const RawSerialPort&) = delete;
     RawSerialPort& operator=(const RawSerialPort&) = delete;
 
-    // Opens "COM<n>" (or a device path) exclusively at the given baud rate, 8N1, no flow
+    // Opens the device at `path` exclusively at the given baud rate, 8N1, no flow
     // control, DTR and RTS inactive, with read time-outs for t. Fails when already open,
     // when the device is missing or held by another program, or when it cannot be set up.
-    bool open(const QString& deviceName, qint32 baudRate, int timeoutMs);
+    bool open(const QString& path, qint32 baudRate, int timeoutMs);
     // A read gives up when no byte came for t ms after the previous one, or when
     // t x (count + 1) ms have passed in all: one byte waits at most 2 x t.
     bool setTimeouts(int timeoutMs);

@@ -35,6 +35,7 @@ DeviceSearch::DeviceSearch(LinkPort& link, DeviceExchange& exchange, ExchangeHos
 void DeviceSearch::startSearch(ExchangeOperation operation) {
     if (!m_exchange.beginSearch(operation))
         return;
+    m_link.refreshPorts();
     m_dialogs.setSearchPortLabel(QString());
     showSearchWhileProbing();
 }
@@ -51,6 +52,8 @@ void DeviceSearch::showSearchWhileProbing() {
 }
 
 void DeviceSearch::restartAtFirstPort() {
+    // "Suchen" looks at the ports again: an adapter plugged in meanwhile is found.
+    m_link.refreshPorts();
     m_exchange.restartSearch();
     m_dialogs.setSearchPortLabel(QString());
 }

@@ -14,8 +14,13 @@ class LinkPort {
 public:
     virtual ~LinkPort() = default;
 
+    // Takes a new map of the ports: a search or a port choice sees the ports as they are
+    // when it starts, and the numbers keep their meaning until the next one.
+    virtual void refreshPorts() {}
     virtual void setPortNumber(quint16 number) = 0;
     virtual quint16 portNumber() const = 0;
+    // The device path behind the port number.
+    virtual QString portPath() const { return {}; }
     // Whether COM<number> exists and can be opened now.
     virtual bool portAvailable(quint16 number) = 0;
     // Asked once the search found nothing: one line per cause found, with its cure.

@@ -7,14 +7,29 @@
 
 namespace talvaro {
 
-LinkSession::LinkSession(ExchangeHost& host, Dialogs& dialogs, QObject* parent)
-    : QObject(parent), m_matcher(m_port), m_exchange(*this, host, dialogs),
-      m_search(*this, m_exchange, host, dialogs), m_commands(m_exchange, m_search, host, dialogs) {
+LinkSession::LinkSession(ExchangeHost& host, Dialogs& dialogs, PortAssignment ports,
+                         QObject* parent)
+    : QObject(parent), m_ports(std::move(ports)), m_matcher(m_port),
+      m_exchange(*this, host, dialogs), m_search(*this, m_exchange, host, dialogs),
+      m_commands(m_exchange, m_search, host, dialogs) {
     connect(&m_matcher, &PacketMatcher::packet, this,
             [this](const QByteArray& bytes) { m_exchange.DataPacket1Packet(bytes); });
     connect(&m_matcher, &PacketMatcher::timeout, this, [this] { m_exchange.DataPacket1Timeout(); });
     m_matcher.setImmediateHandler(
         [this](const QByteArray& bytes) { return m_exchange.DataPacket1Immediate(bytes); });
+    takeFixedPorts();
+}
+
+void LinkSession::setPortAssignment(PortAssignment ports) {
+    m_ports = std::move(ports);
+    takeFixedPorts();
+}
+
+void LinkSession::takeFixedPorts() {
+    // Ports named at the start cost nothing to look up; the system's are listed by the
+    // next search.
+    if (m_ports.isFixed())
+        refreshPorts();
 }
 
 LinkSession::~LinkSession() {
@@ -44,7 +59,7 @@ bool LinkSession::event(QEvent* event) {
 }
 
 QStringList LinkSession::accessHints() {
-    return PortDiagnosis().run(numberedComPorts(comPortPathsNow())).lines();
+    return PortDiagnosis().run(numberedComPorts(portMap().paths())).lines();
 }
 
 } // namespace talvaro

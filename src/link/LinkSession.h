@@ -21,7 +21,11 @@ class ExchangeHost;
 class LinkSession : public QObject, public LinkPort {
     Q_OBJECT
 public:
-    LinkSession(ExchangeHost& host, Dialogs& dialogs, QObject* parent = nullptr);
+    // The ports named at the program's start, or the system's ports listed anew for each
+    // search.
+    LinkSession(ExchangeHost& host, Dialogs& dialogs,
+                PortAssignment ports = PortAssignment::fromEnvironment(),
+                QObject* parent = nullptr);
     ~LinkSession() override;
 
     SerialLink& ComPort1() { return m_port; }
@@ -32,10 +36,17 @@ public:
     TransferCommands& commands() { return m_commands; }
     const ExchangeRecord& record() const { return m_exchange.record(); }
 
+    const PortAssignment& portAssignment() const { return m_ports; }
+    void setPortAssignment(PortAssignment ports);
+    // The map the last search or port choice took.
+    const PortMap& portMap() const { return m_port.portMap(); }
+
     // LinkPort
+    void refreshPorts() override { m_port.setPortMap(m_ports.current()); }
     void setPortNumber(quint16 number) override { m_port.setPortNumber(number); }
     quint16 portNumber() const override { return m_port.portNumber(); }
-    bool portAvailable(quint16 number) override { return SerialLink::portAvailable(number); }
+    QString portPath() const override { return m_port.portPath(); }
+    bool portAvailable(quint16 number) override { return m_port.portAvailable(number); }
     QStringList accessHints() override;
     bool open() override { return m_port.open(); }
     void close() override { m_port.close(); }
@@ -59,6 +70,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    void takeFixedPorts();
+
+    PortAssignment m_ports;
     SerialLink m_port;
     PacketMatcher m_matcher;
     DeviceExchange m_exchange;

@@ -180,20 +180,6 @@ QList<ComPortPath> numberedComPorts(const QStringList& paths) {
     return ports;
 }
 
-QStringList comPortPathsNow() {
-    // Each number asked lists the system's ports anew. Without TALVARO_PORTS they are
-    // numbered without gaps, so the first number without a port ends the list.
-    const bool assigned = qEnvironmentVariableIsSet("TALVARO_PORTS");
-    QStringList paths;
-    for (quint16 n = 1; n <= HighestComPort; ++n) {
-        const QString path = comPortPath(n);
-        if (path.isEmpty() && !assigned)
-            break;
-        paths << path;
-    }
-    return paths;
-}
-
 QString findingKey(const PortFinding& finding) {
     return QString::fromLatin1(causeText(finding.cause).key);
 }

@@ -31,8 +31,6 @@ struct ComPortPath {
 // The numbered ports of `paths`, the device paths behind COM1, COM2, ... (an empty entry
 // leaves that number without a port).
 QList<ComPortPath> numberedComPorts(const QStringList& paths);
-// The paths behind COM1 to COM20 as the port map gives them now, read once.
-QStringList comPortPathsNow();
 
 struct PortFinding {
     enum class Cause {

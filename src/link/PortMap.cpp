@@ -2,7 +2,6 @@
 
 #include <QRegularExpression>
 #include <QSerialPortInfo>
-#include <QStringList>
 
 #include <algorithm>
 #include <tuple>
@@ -25,7 +24,22 @@ int numberOf(const QString& name) {
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
-QStringList systemPorts() {
+// The number of a name "COM<n>"; nothing for a name of another form.
+std::optional<uint> comNumber(const QString& name) {
+    static const QRegularExpression com(QStringLiteral("^COM(\\d+)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const auto match = com.match(name);
+    return match.hasMatch() ? std::optional<uint>(match.captured(1).toUInt()) : std::nullopt;
+}
+
+} // namespace
+
+PortMap::PortMap(QStringList paths) : m_paths(std::move(paths)) {
+    if (m_paths.size() > HighestComPort)
+        m_paths.resize(HighestComPort);
+}
+
+PortMap PortMap::ofSystem() {
     QStringList names;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         names << info.portName();
@@ -36,29 +50,46 @@ QStringList systemPorts() {
     QStringList paths;
     for (const QString& name : names)
         paths << QStringLiteral("/dev/") + name;
-    return paths;
+    return PortMap(paths);
 }
 
-} // namespace
-
-QString comPortPath(quint16 number) {
-    if (number == 0 || number > HighestComPort)
-        return {};
-    const QByteArray assigned = qgetenv("TALVARO_PORTS");
-    const QStringList paths = assigned.isNull()
-                                  ? systemPorts()
-                                  : QString::fromLocal8Bit(assigned).split(QLatin1Char(','));
-    return number <= paths.size() ? paths[number - 1] : QString();
+QString PortMap::path(quint16 number) const {
+    return number >= 1 && number <= m_paths.size() ? m_paths[number - 1] : QString();
 }
 
-QString portPathFromName(const QString& name) {
-    static const QRegularExpression com(QStringLiteral("^COM(\\d+)$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const auto match = com.match(name);
-    if (!match.hasMatch())
+QStringList PortMap::paths() const {
+    QStringList all = m_paths;
+    all.resize(HighestComPort);
+    return all;
+}
+
+QString PortMap::pathOf(const QString& name) const {
+    const std::optional<uint> number = comNumber(name);
+    if (!number)
         return name;
-    const uint number = match.captured(1).toUInt();
-    return number <= HighestComPort ? comPortPath(static_cast<quint16>(number)) : QString();
+    return *number <= HighestComPort ? path(static_cast<quint16>(*number)) : QString();
+}
+
+PortAssignment PortAssignment::fromEnvironment() {
+    const QByteArray assigned = qgetenv("TALVARO_PORTS");
+    if (assigned.isNull())
+        return {};
+    return PortAssignment(PortMap(QString::fromLocal8Bit(assigned).split(QLatin1Char(','))));
+}
+
+PortMap PortAssignment::current() const {
+    return m_fixed ? *m_fixed : PortMap::ofSystem();
+}
+
+std::optional<PortAssignment::SinglePort> PortAssignment::onlyPort(const QString& name) const {
+    const QString path = current().pathOf(name);
+    if (path.isEmpty())
+        return std::nullopt;
+    // pathOf has found a number up to HighestComPort, or the name is a path.
+    const auto number = static_cast<quint16>(comNumber(name).value_or(1));
+    QStringList paths(number - 1, QString());
+    paths << path;
+    return SinglePort{PortAssignment(PortMap(paths)), number};
 }
 
 } // namespace talvaro

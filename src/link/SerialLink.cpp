@@ -38,7 +38,7 @@ bool SerialLink::open() {
         m_error = QStringLiteral("COM%1 ist bereits geöffnet").arg(m_number);
         return false;
     }
-    const QString path = comPortPath(m_number);
+    const QString path = portPath();
     if (path.isEmpty()) {
         m_error = QStringLiteral("COM%1 gibt es nicht").arg(m_number);
         return false;
@@ -159,8 +159,8 @@ bool SerialLink::driverHasInput() {
     return ::poll(&input, 1, 0) > 0;
 }
 
-bool SerialLink::portAvailable(quint16 number) {
-    const QString path = comPortPath(number);
+bool SerialLink::portAvailable(quint16 number) const {
+    const QString path = m_ports.path(number);
     if (path.isEmpty())
         return false;
     QSerialPort probe;

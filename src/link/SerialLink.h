@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PortMap.h"
 #include "TraceLog.h"
 
 #include <QByteArray>
@@ -19,8 +20,12 @@ public:
     explicit SerialLink(QObject* parent = nullptr);
     ~SerialLink() override;
 
+    // Which device stands behind each COM number; the link session sets it for a search.
+    void setPortMap(const PortMap& ports) { m_ports = ports; }
+    const PortMap& portMap() const { return m_ports; }
     void setPortNumber(quint16 number) { m_number = number; }
     quint16 portNumber() const { return m_number; }
+    QString portPath() const { return m_ports.path(m_number); }
     // Opens "COM<n>" with the line settings; false when it does not exist or is busy.
     bool open();
     void close();
@@ -36,7 +41,7 @@ public:
     void discardOutput();
 
     // Whether COM<number> exists and can be opened now; it is closed again at once.
-    static bool portAvailable(quint16 number);
+    bool portAvailable(quint16 number) const;
 
     // With ComLogging on, every opening starts the trace and every closing appends it.
     // Switched while the port is open, the trace starts now, or what it holds is
@@ -61,6 +66,7 @@ private:
     bool driverHasInput();
 
     QSerialPort m_port;
+    PortMap m_ports;
     quint16 m_number = 1;
     QByteArray m_input;
     QString m_error;

@@ -2,11 +2,8 @@
 
 #include "link/LinkSession.h"
 
-#include "link/PortMap.h"
-
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QRegularExpression>
 
 namespace talvaro {
 namespace {
@@ -44,20 +41,6 @@ bool DeviceSession::run(const std::function<void()>& start) {
         m_session.link().DataPacket1().disarm();
     }
     return m_dialogs.outcome() == Outcome::Succeeded;
-}
-
-quint16 restrictSearchTo(const QString& port) {
-    static const QRegularExpression com(QStringLiteral("^COM(\\d+)$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const auto match = com.match(port);
-    const uint number = match.hasMatch() ? match.captured(1).toUInt() : 1;
-    const QString path = portPathFromName(port);
-    if (path.isEmpty() || number == 0 || number > HighestComPort)
-        return 0;
-    // Empty entries leave the numbers before it unassigned.
-    const QString ports = QString(static_cast<qsizetype>(number - 1), QLatin1Char(',')) + path;
-    qputenv("TALVARO_PORTS", ports.toLocal8Bit());
-    return static_cast<quint16>(number);
 }
 
 } // namespace talvaro

@@ -29,8 +29,4 @@ private:
     TerminalDialogs& m_dialogs;
 };
 
-// Limits the device search to one port ("COM<n>" or a device path) by assigning only
-// that number. Returns the COM number, or 0 when nothing stands behind the name.
-quint16 restrictSearchTo(const QString& port);
-
 } // namespace talvaro

@@ -9,9 +9,10 @@
 
 namespace talvaro {
 
-EditorSession::EditorSession(Dialogs& dialogs, std::optional<QString> historyRoot, QObject* parent)
+EditorSession::EditorSession(Dialogs& dialogs, SessionSetup setup, QObject* parent)
     : QObject(parent), m_dialogs(dialogs), m_model(m_document, dialogs),
-      m_historyRoot(std::move(historyRoot)), m_link(new LinkSession(*this, dialogs, this)),
+      m_historyRoot(std::move(setup.historyRoot)),
+      m_link(new LinkSession(*this, dialogs, std::move(setup.ports), this)),
       m_firmwareHost(std::make_unique<SessionFirmwareHost>(m_document, *m_link)),
       m_firmware(std::make_unique<FirmwareUpdate>(*m_firmwareHost, dialogs)) {
     connect(m_link, &LinkSession::loaderReady, m_firmware.get(), &FirmwareUpdate::MsgLoaderReady);
@@ -24,7 +25,7 @@ EditorSession::~EditorSession() {
     delete m_link;
 }
 
-std::optional<QString> EditorSession::userHistory() {
+std::optional<QString> SessionSetup::userHistory() {
     return HistoryStore::defaultLocation();
 }
 

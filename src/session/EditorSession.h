@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/ExchangeHost.h"
+#include "link/PortMap.h"
 #include "model/ConfigModel.h"
 #include "model/Document.h"
 #include "model/ImageBuffers.h"
@@ -19,16 +20,24 @@ class HistoryStore;
 class LinkSession;
 class SessionFirmwareHost;
 
+// Where a session finds its device and keeps its history.
+struct SessionSetup {
+    // TALVARO_PORTS as the program found it at its start, or the system's ports.
+    PortAssignment ports = PortAssignment::fromEnvironment();
+    // The user's own history; none keeps nothing and never reads a backup (benchmarks,
+    // fuzzing); the demo has one of its own.
+    std::optional<QString> historyRoot = userHistory();
+
+    static std::optional<QString> userHistory();
+};
+
 // The editor without its window: the document, the working images and device copies,
 // the configuration model, the history and the device link with its exchange. The
 // window and talvaro-cli are two faces of it; each command exists here once.
 class EditorSession : public QObject, public ExchangeHost {
     Q_OBJECT
 public:
-    // Where the history lives: the user's own by default; none keeps nothing and never
-    // reads a backup (benchmarks, fuzzing).
-    explicit EditorSession(Dialogs& dialogs, std::optional<QString> historyRoot = userHistory(),
-                           QObject* parent = nullptr);
+    explicit EditorSession(Dialogs& dialogs, SessionSetup setup = {}, QObject* parent = nullptr);
     ~EditorSession() override;
 
     Document& document() override { return m_document; }
@@ -38,7 +47,6 @@ public:
     const ConfigModel& model() const { return m_model; }
     LinkSession& link() { return *m_link; }
     const LinkSession& link() const { return *m_link; }
-    static std::optional<QString> userHistory();
     bool keepsHistory() const { return m_historyRoot.has_value(); }
     // Opened on first use: a run that never reads or writes a device never touches it.
     // Only for a session that keeps a history.

@@ -58,20 +58,28 @@ bool DemoMode::startIfRequested(const QStringList& arguments) {
 }
 
 bool DemoMode::start() {
+    m_history = std::make_unique<QTemporaryDir>();
+    if (!m_history->isValid()) {
+        m_error = m_history->errorString();
+        return false;
+    }
     m_device = std::make_unique<sim::PtyDevice>(m_type);
     if (!m_device->open()) {
         m_error = m_device->errorText();
+        m_device.reset();
         return false;
     }
     m_device->withDevice([](sim::SimDevice& device) { sim::installFirmwareLoader(device); });
-    // COM1 is the demo device and no other port is searched.
-    qputenv("TALVARO_PORTS", m_device->slavePath().toLocal8Bit());
     m_device->start();
     return true;
 }
 
 QString DemoMode::portPath() const {
     return m_device ? m_device->slavePath() : QString();
+}
+
+PortAssignment DemoMode::ports() const {
+    return PortAssignment(PortMap({portPath()}));
 }
 
 QString DemoMode::firmwareFile() const {

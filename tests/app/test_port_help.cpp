@@ -30,11 +30,12 @@ public:
         if (!device) {
             device = std::make_unique<SimulatedPorts>(std::initializer_list<DeviceType>{6});
             device->start();
-            device->assignPorts();
+            form->link().setPortAssignment(device->assignment());
         }
         return answer;
     }
     std::unique_ptr<SimulatedPorts> device;
+    TAppForm* form = nullptr;
 };
 
 } // namespace
@@ -59,6 +60,7 @@ void TestPortHelp::searchAgainFindsADevicePluggedInMeanwhile() {
     dialogs.expect("SuchenDlg", DialogResult::Cancel);
     dialogs.expect("ErgebnisDialog", DialogResult::Ok);
     TAppForm form(dialogs, dialogs);
+    dialogs.form = &form;
     form.show();
     QTRY_VERIFY_WITH_TIMEOUT(dialogs.allAnswered(), 20000);
 

@@ -46,7 +46,8 @@ inline bool writeBytes(const QString& path, const QByteArray& bytes) {
 
 // The program's own model, for what the tool should have produced.
 struct ReferenceEditor {
-    explicit ReferenceEditor(talvaro::DeviceType type) : host(dialogs, std::nullopt) {
+    explicit ReferenceEditor(talvaro::DeviceType type)
+        : host(dialogs, {.historyRoot = std::nullopt}) {
         host.setDeviceType(type);
     }
     QByteArray encoded() {

@@ -49,7 +49,7 @@ struct Rig {
     explicit Rig(std::initializer_list<DeviceType> types)
         : host(5), dialogs(host.calls), session(host, dialogs), firmwareHost(host.doc, session),
           update(firmwareHost, dialogs), devices(types) {
-        devices.assignPorts();
+        session.setPortAssignment(devices.assignment());
         host.update = &update;
         dialogs.firmwareDialog = &dlg;
         dlg.setController(&update);

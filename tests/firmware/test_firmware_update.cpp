@@ -281,7 +281,7 @@ void TestFirmwareUpdate::loaderReadyTransfersThenSearches() {
     QFETCH(bool, done);
     PtyPair pty;
     QVERIFY(pty.isValid());
-    qputenv("TALVARO_PORTS", pty.slavePath.toLocal8Bit());
+    m_host->fakeLink.ports = PortMap({pty.slavePath});
     LoaderPeer loader(pty, replies);
     startOn(1);
     m_update->stopStartTimer(); // as the exchange does on "L"
@@ -339,7 +339,7 @@ void TestFirmwareUpdate::fileChangedAfterTheCheckIsNotSent() {
 
     PtyPair pty;
     QVERIFY(pty.isValid());
-    qputenv("TALVARO_PORTS", pty.slavePath.toLocal8Bit());
+    m_host->fakeLink.ports = PortMap({pty.slavePath});
     LoaderPeer loader(pty, {0x11, 0x11, 0x11});
     m_host->connectedOn(1);
     m_update->OKBtnClick(path);

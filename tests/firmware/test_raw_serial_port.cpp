@@ -1,6 +1,7 @@
 #include "PtyPair.h"
 
 #include "firmware/RawSerialPort.h"
+#include "link/PortMap.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryFile>
@@ -113,12 +114,11 @@ void TestRawSerialPort::refusesWhatIsNoPort() {
 }
 
 void TestRawSerialPort::comNameMapsToDevice() {
-    qputenv("TALVARO_PORTS", "," + m_pty->slavePath.toLocal8Bit());
+    const PortMap ports({QString(), m_pty->slavePath});
     RawSerialPort port;
-    QVERIFY(!port.open(QStringLiteral("COM1"), 57600, 100)); // nothing behind COM1
-    QVERIFY(!port.open(QStringLiteral("COM3"), 57600, 100));
-    QVERIFY(port.open(QStringLiteral("COM2"), 57600, 100));
-    qunsetenv("TALVARO_PORTS");
+    QVERIFY(!port.open(ports.pathOf("COM1"), 57600, 100)); // nothing behind COM1
+    QVERIFY(!port.open(ports.pathOf("COM3"), 57600, 100));
+    QVERIFY(port.open(ports.pathOf("COM2"), 57600, 100));
 }
 
 void TestRawSerialPort::readTimeouts() {

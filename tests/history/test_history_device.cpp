@@ -14,7 +14,8 @@ namespace {
 
 // The command line's editor, link and history, in this process.
 struct Run {
-    explicit Run(const QString& root) : dialogs(err), host(dialogs, root), session(host, dialogs) {
+    explicit Run(const QString& root)
+        : dialogs(err), host(dialogs, {.historyRoot = root}), session(host, dialogs) {
         dialogs.setRestartDelay(0);
         host.setDeviceType(5);
     }

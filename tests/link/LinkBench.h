@@ -14,7 +14,7 @@ struct LinkBench {
     explicit LinkBench(talvaro::DeviceType edited,
                        std::initializer_list<talvaro::DeviceType> devices)
         : host(edited), dialogs(host.calls), session(host, dialogs), sims(devices) {
-        sims.assignPorts();
+        session.setPortAssignment(sims.assignment());
     }
     talvaro::sim::PtyDevice& device(int com) { return sims.at(com); }
     void start() { sims.start(); }

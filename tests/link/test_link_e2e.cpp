@@ -51,9 +51,10 @@ void TestLinkEndToEnd::searchFindsSiblingOnSecondPortAndReads() {
 void TestLinkEndToEnd::searchSkipsOtherFamilyAndFindsFourthPort() {
     LinkBench bench(5, {0, 2, 6});
     bench.device(1).withDevice([](sim::SimDevice& d) { d.faults().silent = true; });
-    qputenv("TALVARO_PORTS", (bench.device(1).slavePath() + ',' + bench.device(2).slavePath() +
-                              ",," + bench.device(3).slavePath())
-                                 .toLocal8Bit());
+    bench.session.setPortAssignment(PortAssignment(PortMap({bench.device(1).slavePath(),
+                                                            bench.device(2).slavePath(),
+                                                            {},
+                                                            bench.device(3).slavePath()})));
     bench.start();
     bench.dialogs.expect(QStringLiteral("SuchenDlg"), DialogResult::Cancel);
     bench.dialogs.expect(QStringLiteral("ErgebnisDialog"), DialogResult::Ok);
@@ -218,11 +219,9 @@ void TestLinkEndToEnd::simulatorProgramOverSymlink() {
                      QStringLiteral("--image"), imageFile});
     QVERIFY(simulator.waitForReadyRead(3000));
     QVERIFY(simulator.readLine().startsWith("/dev/pts/"));
-    qputenv("TALVARO_PORTS", link.toLocal8Bit());
-
     FakeHost host(5);
     RecordingDialogs dialogs(host.calls);
-    LinkSession session(host, dialogs);
+    LinkSession session(host, dialogs, PortAssignment(PortMap({link})));
     session.exchange().deviceFoundOn(1);
     session.ComPort1().setPortNumber(1);
     QVERIFY(session.ComPort1().open());

@@ -28,7 +28,7 @@ class TestSerialLink : public QObject {
             device.withDevice([](sim::SimDevice& d) { d.faults().silent = true; });
             if (!device.open())
                 qFatal("no pty: %s", qPrintable(device.errorText()));
-            qputenv("TALVARO_PORTS", device.slavePath().toLocal8Bit());
+            link.setPortMap(PortMap({device.slavePath()}));
             link.setPortNumber(1);
         }
         bool waitPending(qsizetype n) {
@@ -68,19 +68,19 @@ void TestSerialLink::opensPtyAndRefusesWhatIsNoPort() {
     Line line;
     QVERIFY2(line.link.open(), qPrintable(line.link.errorText())); // DTR/RTS unsupported
     QVERIFY(!line.link.open());                                    // already open
-    QVERIFY(!SerialLink::portAvailable(1));                        // in use
+    QVERIFY(!line.link.portAvailable(1));                          // in use
     line.link.close();
     QVERIFY(!line.link.isOpen());
-    QVERIFY(SerialLink::portAvailable(1));
-    QVERIFY(!SerialLink::portAvailable(2));
+    QVERIFY(line.link.portAvailable(1));
+    QVERIFY(!line.link.portAvailable(2));
 
     line.link.setPortNumber(2);
     QVERIFY(!line.link.open());
     QVERIFY(!line.link.errorText().isEmpty());
-    qputenv("TALVARO_PORTS", "/dev/does-not-exist");
+    line.link.setPortMap(PortMap({QStringLiteral("/dev/does-not-exist")}));
     line.link.setPortNumber(1);
     QVERIFY(!line.link.open());
-    QVERIFY(!SerialLink::portAvailable(1));
+    QVERIFY(!line.link.portAvailable(1));
 }
 
 void TestSerialLink::lineRequestEndsWithCrLf() {

@@ -2,6 +2,8 @@
 #include "link/PortMap.h"
 #include "sim/DemoMode.h"
 
+#include <QDir>
+
 #include <QSerialPort>
 #include <QTest>
 
@@ -58,9 +60,11 @@ void TestDemoMode::arguments() {
 void TestDemoMode::deviceAnswersBehindCom1() {
     DemoMode demo;
     QVERIFY(demo.startIfRequested({"talvaro", "--demo", "--type", "6"}));
-    QCOMPARE(comPortPath(1), demo.portPath());
-    QVERIFY(comPortPath(2).isEmpty()); // no other port is searched
-    QCOMPARE(ask(comPortPath(1), "T\r"), QByteArray("Quenta 26\r\n"));
+    const PortMap ports = demo.ports().current();
+    QCOMPARE(ports.path(1), demo.portPath());
+    QVERIFY(ports.path(2).isEmpty()); // no other port is searched
+    QCOMPARE(ask(ports.path(1), "T\r"), QByteArray("Quenta 26\r\n"));
+    QVERIFY(QDir(demo.historyFolder()).exists()); // the user's own history stays out
     // The loader is there for the firmware update: it answers the wake-up.
     QSerialPort port;
     port.setPortName(demo.portPath());

@@ -3,6 +3,7 @@
 #include "ScriptedDialogs.h"
 #include "link/ExchangeHost.h"
 #include "link/LinkPort.h"
+#include "link/PortMap.h"
 #include "model/Document.h"
 #include "model/ImageBuffers.h"
 #include "sim/SimDevice.h"
@@ -32,9 +33,10 @@ public:
     QSet<quint16> refuseOpen;  // ports that exist but fail to open
     QStringList refusedAccess; // what accessHints() reports
     QList<QEvent::Type> posted;
-    QByteArray written;   // every byte written while open
-    QByteArray pending;   // bytes arrived and not yet taken
-    QByteArray discarded; // every byte a discard found
+    talvaro::PortMap ports; // the paths behind the numbers, for what opens them itself
+    QByteArray written;     // every byte written while open
+    QByteArray pending;     // bytes arrived and not yet taken
+    QByteArray discarded;   // every byte a discard found
 
     std::function<void(const QByteArray&)> onPacket;
     std::function<void()> onTimeout;
@@ -54,6 +56,7 @@ public:
 
     void setPortNumber(quint16 number) override;
     quint16 portNumber() const override { return m_number; }
+    QString portPath() const override { return ports.path(m_number); }
     bool portAvailable(quint16 number) override;
     bool open() override;
     void close() override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/PortMap.h"
 #include "sim/PtyDevice.h"
 
 #include <QStringList>
@@ -28,6 +29,10 @@ public:
     // The value of TALVARO_PORTS that makes them COM1, COM2, ...
     QString portList() const { return paths.join(QLatin1Char(',')); }
     void assignPorts() const { qputenv("TALVARO_PORTS", portList().toLocal8Bit()); }
+    // The same as a map to hand to a session.
+    talvaro::PortAssignment assignment() const {
+        return talvaro::PortAssignment(talvaro::PortMap(paths));
+    }
 
     talvaro::sim::PtyDevice& at(int com) { return *m_devices.at(com - 1); }
     QByteArray image(int com) {

@@ -13,7 +13,8 @@ namespace {
 // The editor and the link as the window holds them, for one device command.
 struct Device {
     Device(Io& io, const CommandLine& cmd)
-        : io(io), dialogs(io.err), editor(dialogs), session(editor, dialogs) {
+        : io(io), ports(searchedPorts(cmd)), dialogs(io.err), editor(dialogs, {ports.ports}),
+          session(editor, dialogs) {
         editor.setDeviceType(cmd.deviceType());
         if (cmd.isSet(QStringLiteral("trace"))) {
             SerialLink& port = editor.link().ComPort1();
@@ -28,13 +29,12 @@ struct Device {
             {QStringLiteral("trace"), QStringLiteral("Den seriellen Datenverkehr aufzeichnen.")});
     }
 
-    // --port: only that port is searched. False (with a message) when it names none.
-    bool limitPorts(const CommandLine& cmd) {
-        const QString port = cmd.value(QStringLiteral("port"));
-        if (port.isEmpty() || restrictSearchTo(port) != 0)
+    // False (with a message) when --port names no port.
+    bool portsKnown() {
+        if (!ports.namesNoPort())
             return true;
         dialogs.showMessageBox(MessageIcon::Critical,
-                               QStringLiteral("%1: kein solcher Port").arg(port));
+                               QStringLiteral("%1: kein solcher Port").arg(ports.named));
         return false;
     }
 
@@ -43,7 +43,7 @@ struct Device {
         const quint16 port = editor.portInUse();
         const DeviceType type = editor.document().deviceType();
         io.out << editor.statusText(StatusPanel::Device) << '\n'
-               << "COM" << port << " (" << comPortPath(port) << ")\n"
+               << "COM" << port << " (" << editor.link().portMap().path(port) << ")\n"
                << "Gerätetyp " << type << " (" << deviceProfile(type).identity << ")\n";
     }
 
@@ -54,12 +54,24 @@ struct Device {
     }
 
     Io& io;
+    SearchedPorts ports;
     TerminalDialogs dialogs;
     EditorSession editor;
     DeviceSession session;
 };
 
 } // namespace
+
+SearchedPorts searchedPorts(const CommandLine& cmd) {
+    SearchedPorts searched{PortAssignment::fromEnvironment(), cmd.value(QStringLiteral("port"))};
+    if (searched.named.isEmpty())
+        return searched;
+    if (const auto single = searched.ports.onlyPort(searched.named)) {
+        searched.ports = single->ports;
+        searched.number = single->number;
+    }
+    return searched;
+}
 
 int runRead(const QStringList& args, Io& io) {
     CommandLine cmd(QStringLiteral("read"),
@@ -73,7 +85,7 @@ int runRead(const QStringList& args, Io& io) {
     if (const auto status = cmd.parse(args, io))
         return *status;
     Device device(io, cmd);
-    if (!device.limitPorts(cmd) || !device.session.read() ||
+    if (!device.portsKnown() || !device.session.read() ||
         !device.saveDeviceImage(cmd.value(QStringLiteral("o"))))
         return ExitFailure;
     device.printDevice();
@@ -99,7 +111,7 @@ int runProgram(const QStringList& args, Io& io) {
     const QString file = cmd.positional(0);
     Device device(io, cmd);
     device.dialogs.setAssumeYes(cmd.isSet(QStringLiteral("yes")));
-    if (!device.editor.openConfigurationFile(file) || !device.limitPorts(cmd))
+    if (!device.editor.openConfigurationFile(file) || !device.portsKnown())
         return ExitFailure;
     // The device is identified (and read) before the file goes into the editor: a
     // sibling model found by the search switches the type, and that resets the editor.
@@ -139,7 +151,7 @@ int runReset(const QStringList& args, Io& io) {
         return *status;
     Device device(io, cmd);
     device.dialogs.setAssumeYes(cmd.isSet(QStringLiteral("yes")));
-    if (!device.limitPorts(cmd) || !device.session.factoryReset())
+    if (!device.portsKnown() || !device.session.factoryReset())
         return ExitFailure;
     device.printDevice();
     return ExitSuccess;

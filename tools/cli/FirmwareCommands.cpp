@@ -103,16 +103,15 @@ int runInstall(const QStringList& args, Io& io) {
     // Before the search: a file that cannot be read needs no device.
     if (!firmwareFileReadable(cmd.positional(0), io))
         return ExitFailure;
-    TerminalDialogs dialogs(io.err);
-    // The reads before and after the update are kept in the history, as the window keeps them.
-    EditorSession host(dialogs);
-    host.setDeviceType(cmd.deviceType());
-    const QString port = cmd.value(QStringLiteral("port"));
-    const quint16 portNumber = port.isEmpty() ? 0 : restrictSearchTo(port);
-    if (!port.isEmpty() && portNumber == 0) {
-        io.err << port << ": kein solcher Port" << Qt::endl;
+    const SearchedPorts ports = searchedPorts(cmd);
+    if (ports.namesNoPort()) {
+        io.err << ports.named << ": kein solcher Port" << Qt::endl;
         return ExitFailure;
     }
+    TerminalDialogs dialogs(io.err);
+    // The reads before and after the update are kept in the history, as the window keeps them.
+    EditorSession host(dialogs, {ports.ports});
+    host.setDeviceType(cmd.deviceType());
     DeviceSession session(host, dialogs);
     FirmwareUpdate& update = host.firmwareUpdate();
     TerminalProgress progress(io.err);
@@ -121,9 +120,9 @@ int runInstall(const QStringList& args, Io& io) {
     // As the window at its start: the device is searched for and identified first. A
     // device that does not answer any more (a failed update) is reached through the
     // port given, as through the window's port dialog.
-    if (!session.read() && port.isEmpty())
+    if (!session.read() && ports.named.isEmpty())
         return ExitFailure;
-    dialogs.setPortChoice(portNumber);
+    dialogs.setPortChoice(ports.number);
 
     dialogs.resetOutcome();
     update.OKBtnClick(cmd.positional(0));

@@ -3,6 +3,7 @@
 #include "history/HistoryStore.h"
 #include "link/LinkSession.h"
 #include "link/PortListing.h"
+#include "link/PortMap.h"
 #include "link/SupportReport.h"
 #include "session/DeviceSession.h"
 
@@ -84,7 +85,8 @@ int runPorts(const QStringList& args, Io& io) {
     if (watch && cmd.isSet(QStringLiteral("json")))
         return usageError(io, QStringLiteral("ports"),
                           QStringLiteral("--json und --watch schließen einander aus"));
-    const Diagnosis diagnosis = PortDiagnosis().run(numberedComPorts(comPortPathsNow()));
+    const Diagnosis diagnosis =
+        PortDiagnosis().run(numberedComPorts(PortAssignment::fromEnvironment().current().paths()));
     if (cmd.isSet(QStringLiteral("json")))
         io.out << QJsonDocument(diagnosisJson(diagnosis)).toJson();
     else
@@ -118,7 +120,8 @@ int runSupportReport(const QStringList& args, Io& io) {
         HistoryStore(HistoryStore::defaultLocation()).newestTimes(SupportHistoryEntries);
     QString error;
     const QString path = cmd.value(QStringLiteral("o"));
-    if (!saveSupportReport(path, facts, comPortPathsNow(), error)) {
+    if (!saveSupportReport(path, facts, PortAssignment::fromEnvironment().current().paths(),
+                           error)) {
         io.err << "talvaro-cli support-report: " << error << Qt::endl;
         return ExitFailure;
     }

@@ -2,6 +2,7 @@
 // interrupted.
 #include "Commands.h"
 #include "link/PortListing.h"
+#include "link/PortMap.h"
 #include "link/PortWatcher.h"
 
 #include <QCoreApplication>
@@ -64,8 +65,9 @@ QString portName(const QString& path, const QStringList& comPaths) {
 }
 
 // A port that came: its name, what it says of itself and what keeps it from use.
-void printAppeared(Io& io, const QString& path) {
-    const QStringList comPaths = comPortPathsNow();
+void printAppeared(Io& io, const PortAssignment& ports, const QString& path) {
+    // Listed anew: the port that came may have changed the system's numbering.
+    const QStringList comPaths = ports.current().paths();
     const qsizetype index = comPaths.indexOf(path);
     const quint16 number = index < 0 ? 0 : static_cast<quint16>(index + 1);
     const PortState state = PortDiagnosis().run({{number, path}}).ports.value(0);
@@ -82,10 +84,12 @@ void printAppeared(Io& io, const QString& path) {
 
 int watchPorts(Io& io) {
     QuitOnSignals quit;
+    const PortAssignment ports = PortAssignment::fromEnvironment();
     PortWatcher watcher;
-    watcher.setPortPaths(comPortPathsNow());
+    if (ports.isFixed())
+        watcher.setPortPaths(ports.current().paths());
     QObject::connect(&watcher, &PortWatcher::portAppeared,
-                     [&io](const QString& path) { printAppeared(io, path); });
+                     [&io, &ports](const QString& path) { printAppeared(io, ports, path); });
     QObject::connect(&watcher, &PortWatcher::portDisappeared, [&io](const QString& path) {
         io.out << now() << " entfernt: " << path << Qt::endl;
     });
