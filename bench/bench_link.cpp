@@ -5,6 +5,8 @@
 #include "BenchStats.h"
 #include "link/LinkTypes.h"
 #include "session/DeviceSession.h"
+#include "session/EditorSession.h"
+#include "session/TerminalDialogs.h"
 #include "sim/PtyDevice.h"
 
 #include <QCommandLineParser>

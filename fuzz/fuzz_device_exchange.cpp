@@ -79,7 +79,7 @@ public:
         case Step::FirmwareTimer: // what the firmware update does when its timer runs out
             if (m_rig.firmwareTimerRunning) {
                 m_rig.firmwareTimerRunning = m_awaitingLoader = false;
-                m_rig.exchange.abandonLoaderHandshake();
+                m_rig.exchange.abandonLoaderHandshake(ExchangeResult::NoAnswer);
                 m_firmwareMessage = true;
                 m_rig.dialogs.showMessage(MessageDialog::Error, QStringLiteral("Fehler"), {});
                 m_firmwareMessage = false;
@@ -88,7 +88,7 @@ public:
         case Step::FirmwareDialogClosed: // the user gives up waiting for the loader
             if (m_awaitingLoader) {
                 m_rig.firmwareTimerRunning = m_awaitingLoader = false;
-                m_rig.exchange.abandonLoaderHandshake();
+                m_rig.exchange.abandonLoaderHandshake(ExchangeResult::Cancelled);
             }
             m_firmwareDialog = false;
             break;

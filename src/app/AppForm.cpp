@@ -45,7 +45,6 @@ constexpr int HelpHeaderHeight = 41;
 constexpr int TreeIndentation = 12;
 
 constexpr int ClosingWaitMs = 1000;
-constexpr int SettleCheckMs = 100;
 
 const QString NoPortText = QStringLiteral("Verwendeter COM-Port: keiner");
 
@@ -409,9 +408,13 @@ void TAppForm::showEvent(QShowEvent* event) {
     m_firstShow = false;
     // Let the window appear before the search puts its dialog in front of it.
     QTimer::singleShot(0, this, [this] {
-        if (m_firstShowSearch == FirstShowSearch::On)
-            m_session.searchAndRead();
-        runWhenSettled();
+        if (m_firstShowSearch == FirstShowSearch::Off)
+            return startSearchEnded();
+        // Its end comes after the read and the result the user closes, or after going
+        // offline and the model choice.
+        connect(&m_session, &EditorSession::exchangeFinished, this, &TAppForm::startSearchEnded,
+                Qt::SingleShotConnection);
+        m_session.searchAndRead();
     });
 }
 
@@ -419,15 +422,7 @@ void TAppForm::afterStartSearch(std::function<void()> then) {
     m_afterStartSearch.push_back(std::move(then));
 }
 
-void TAppForm::runWhenSettled() {
-    if (m_afterStartSearch.empty())
-        return;
-    // The search returns with the device identified; its read, and the result the user
-    // must close, follow without a notification of their end.
-    if (link().record().state != ExchangeState::Idle || QApplication::activeModalWidget()) {
-        QTimer::singleShot(SettleCheckMs, this, &TAppForm::runWhenSettled);
-        return;
-    }
+void TAppForm::startSearchEnded() {
     for (const std::function<void()>& then : std::exchange(m_afterStartSearch, {}))
         then();
 }

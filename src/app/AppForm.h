@@ -133,7 +133,7 @@ private:
 
     bool FormCloseQuery();
     void FormClose();
-    void runWhenSettled();
+    void startSearchEnded();
 
     Dialogs& m_dialogs;
     PrintDialogs& m_printDialogs;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/LinkTypes.h"
 #include "model/DeviceTypes.h"
 
 #include <QtGlobal>
@@ -25,8 +26,9 @@ public:
     // Arms for the loader's type byte and sends "U\r"; the exchange takes it from there.
     // False, with nothing sent, while another exchange runs.
     virtual bool beginLoaderHandshake() = 0;
-    // Stops waiting for the loader; nothing is armed afterwards.
-    virtual void abandonLoaderHandshake() = 0;
+    // Stops waiting for the loader, ending its exchange with `result`; nothing is armed
+    // afterwards.
+    virtual void abandonLoaderHandshake(ExchangeResult result) = 0;
     // Finds the device again and reads its configuration; returns once the search
     // window has closed.
     virtual void searchAndRead() = 0;

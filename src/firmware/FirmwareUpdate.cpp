@@ -150,7 +150,7 @@ bool FirmwareUpdate::choosePort() {
 void FirmwareUpdate::TimerFWUpdateTimer() {
     TimerFWUpdate.stop();
     m_awaitingLoader = false;
-    m_host.abandonLoaderHandshake();
+    m_host.abandonLoaderHandshake(ExchangeResult::NoAnswer);
     m_view->waitingForLoader(false); // the user may try again
     m_dialogs.showMessage(MessageDialog::Error, QStringLiteral("Fehler"),
                           {QStringLiteral("Fehler!"),
@@ -204,7 +204,7 @@ void FirmwareUpdate::dialogClosed() {
     if (!std::exchange(m_awaitingLoader, false))
         return;
     TimerFWUpdate.stop();
-    m_host.abandonLoaderHandshake();
+    m_host.abandonLoaderHandshake(ExchangeResult::Cancelled);
     m_view->waitingForLoader(false);
 }
 

@@ -23,8 +23,8 @@ bool SessionFirmwareHost::beginLoaderHandshake() {
     return m_session.exchange().beginLoaderHandshake();
 }
 
-void SessionFirmwareHost::abandonLoaderHandshake() {
-    m_session.exchange().abandonLoaderHandshake();
+void SessionFirmwareHost::abandonLoaderHandshake(ExchangeResult result) {
+    m_session.exchange().abandonLoaderHandshake(result);
 }
 
 void SessionFirmwareHost::searchAndRead() {

@@ -16,7 +16,7 @@ public:
     LinkPort& link() override;
     bool exchangeRunning() const override;
     bool beginLoaderHandshake() override;
-    void abandonLoaderHandshake() override;
+    void abandonLoaderHandshake(ExchangeResult result) override;
     void searchAndRead() override;
 
 private:

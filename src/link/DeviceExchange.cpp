@@ -105,16 +105,34 @@ void DeviceExchange::DataPacket1Timeout() {
     }
 }
 
-bool DeviceExchange::start() {
-    if (m_running)
+bool DeviceExchange::begin() {
+    if (m_running) {
+        m_host.exchangeEnded(ExchangeResult::Busy);
         return false;
+    }
     m_running = true;
     return true;
 }
 
+void DeviceExchange::end(ExchangeResult result) {
+    if (!std::exchange(m_running, false))
+        return;
+    finish();
+    m_host.exchangeEnded(result);
+}
+
+void DeviceExchange::abort(ExchangeResult result) {
+    if (!m_running)
+        return;
+    m_link.disarm();
+    finish();
+    m_dialogs.closeSearch();
+    m_dialogs.closeTransfer();
+    end(result);
+}
+
 void DeviceExchange::finish() {
     m_record.state = ExchangeState::Idle;
-    m_running = false;
     m_backupRead = false;
 }
 
@@ -169,33 +187,33 @@ void DeviceExchange::versionReceived(const QString& text) {
     m_dialogs.closeSearch();
     m_host.deviceIdentified();
     if (m_record.operation == ExchangeOperation::Read)
-        startRead();
+        read();
     else
-        startWrite();
+        write();
 }
 
 void DeviceExchange::prepareTransfer(ExchangeOperation operation) {
-    if (m_running)
-        return;
     m_record.operation = operation;
     m_record.keepEditsOnTypeSwitch = true;
     m_record.factoryReset = false;
 }
 
 void DeviceExchange::prepareFactoryReset() {
-    if (m_running)
-        return;
     m_record.operation = ExchangeOperation::Program;
     m_record.keepEditsOnTypeSwitch = false;
     m_record.factoryReset = true;
 }
 
 bool DeviceExchange::beginSearch(ExchangeOperation operation) {
-    if (!start())
+    if (!begin())
         return false;
+    searchFor(operation);
+    return true;
+}
+
+void DeviceExchange::searchFor(ExchangeOperation operation) {
     m_record.operation = operation;
     restartSearch();
-    return true;
 }
 
 void DeviceExchange::restartSearch() {
@@ -223,44 +241,44 @@ void DeviceExchange::goOffline() {
 }
 
 bool DeviceExchange::beginRead() {
-    if (!start())
+    if (!begin())
         return false;
-    startRead();
+    read();
     return true;
 }
 
 bool DeviceExchange::beginWrite() {
-    if (!start())
+    if (!begin())
         return false;
-    startWrite();
+    write();
     return true;
 }
 
 bool DeviceExchange::beginLoaderHandshake() {
-    if (!start())
+    if (!begin())
         return false;
     ask(ExchangeState::AwaitLoaderPrompt, "U\r", 1, LoaderTicks);
     return true;
 }
 
-void DeviceExchange::abandonLoaderHandshake() {
+void DeviceExchange::abandonLoaderHandshake(ExchangeResult result) {
     if (m_record.state != ExchangeState::AwaitLoaderPrompt &&
         m_record.state != ExchangeState::AwaitLoaderReady)
         return;
     m_link.disarm();
-    finish();
+    end(result);
 }
 
-void DeviceExchange::startRead() {
+void DeviceExchange::read() {
     const Document& document = m_host.document();
     ask(ExchangeState::ReadImage, document.readCommand(), document.readPacketSize(), ReadTicks);
     m_link.incomingIsPayload();
 }
 
-void DeviceExchange::startWrite() {
+void DeviceExchange::write() {
     m_backupRead = m_host.needsBackupBeforeWriting();
     if (m_backupRead)
-        return startRead();
+        return read();
     writeImage();
 }
 
@@ -303,6 +321,7 @@ void DeviceExchange::imageReceived(const QByteArray& packet) {
         {QString(), QStringLiteral("Das Auslesen der Konfiguration war erfolgreich.")});
     m_host.decodeImage();
     m_host.updateTitle();
+    end(ExchangeResult::Ok);
 }
 
 void DeviceExchange::writeAcknowledged(char reply) {
@@ -351,6 +370,7 @@ void DeviceExchange::writeDone() {
     m_dialogs.showMessage(
         MessageDialog::ProgErgebnis, QStringLiteral("Konfiguration Programmieren"),
         {QString(), QStringLiteral("Das Programmieren der Konfiguration war erfolgreich.")});
+    end(ExchangeResult::Ok);
 }
 
 void DeviceExchange::loaderPrompt(char reply) {
@@ -363,9 +383,9 @@ void DeviceExchange::loaderPrompt(char reply) {
 void DeviceExchange::loaderReady(char reply) {
     if (reply != 'L')
         return arm(1, LoaderTicks);
-    finish();
     m_host.stopFirmwareStartTimer();
     m_link.post(MsgLoaderReady);
+    end(ExchangeResult::Ok);
 }
 
 bool DeviceExchange::transferred(TransferKind kind, const QByteArray& image) {
@@ -380,6 +400,7 @@ void DeviceExchange::backupFailed() {
     finish();
     m_link.disarm();
     m_dialogs.closeTransfer();
+    end(ExchangeResult::NoBackup);
 }
 
 void DeviceExchange::readFailed() {
@@ -387,6 +408,7 @@ void DeviceExchange::readFailed() {
     m_dialogs.showMessage(
         MessageDialog::Error, TransferErrorCaption,
         {QStringLiteral("Fehler!"), QStringLiteral("Fehler beim Auslesen der Telefonanlage.")});
+    end(ExchangeResult::BadImage);
 }
 
 void DeviceExchange::programmingFailed() {
@@ -396,6 +418,7 @@ void DeviceExchange::programmingFailed() {
     m_dialogs.showMessage(MessageDialog::Error, TransferErrorCaption,
                           {QStringLiteral("Fehler!"),
                            QStringLiteral("Fehler beim Programmieren der Telefonanlage.")});
+    end(ExchangeResult::DeviceRefused);
 }
 
 void DeviceExchange::notRecognised() {
@@ -417,15 +440,21 @@ void DeviceExchange::timeoutFailed() {
     m_dialogs.showMessage(MessageDialog::Error, QStringLiteral("Timeout-Fehler"),
                           {QStringLiteral("Zeitüberschreitung!"),
                            QStringLiteral("Fehler bei der Datenübertragung.")});
+    end(ExchangeResult::NoAnswer);
 }
 
 void DeviceExchange::transferWindowClosed() {
+    // The exchange closes the window itself once it has stopped waiting; a close while
+    // it waits is the user's.
+    const bool underWay = m_record.state != ExchangeState::Idle;
     finish();
     m_link.disarm();
     if (m_link.isOpen()) {
         m_link.discardInput();
         m_link.discardOutput();
     }
+    if (underWay)
+        end(ExchangeResult::Cancelled);
 }
 
 } // namespace talvaro

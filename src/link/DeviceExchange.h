@@ -16,16 +16,22 @@ class LinkPort;
 // firmware loader. Before every question the input is discarded, then the matcher is
 // armed, then the question is written: only what arrives after a byte went out can
 // answer it. The matcher's packet and time-out events advance the state. The record
-// changes only through the operations below. One exchange runs at a time; every one of
-// them ends in finish(), which leaves the state Idle.
+// changes only through the operations below. One exchange runs at a time, from begin()
+// to end(), which leaves the state Idle and hands its one result to the host.
 class DeviceExchange {
 public:
     DeviceExchange(LinkPort& link, ExchangeHost& host, Dialogs& dialogs);
 
     const ExchangeRecord& record() const { return m_record; }
-    // From the start of a search, read, write or loader handshake until its end. While
-    // it runs, none of them starts again.
+    // From the start of a command, search, read, write or loader handshake until its end.
+    // While it runs, none of them starts again.
     bool running() const { return m_running; }
+    // Claims the link for an exchange; false, with the result Busy, while one runs.
+    bool begin();
+    // The exchange is over: the host gets its result. Nothing happens when none runs.
+    void end(ExchangeResult result);
+    // Stops whatever runs, with its windows, and ends it with `result`.
+    void abort(ExchangeResult result);
 
     void DataPacket1Packet(const QByteArray& packet);
     void DataPacket1Timeout();
@@ -37,32 +43,38 @@ public:
 
     // What the next identification leads to. Reading and programming from the window
     // keep the user's edits when the search finds a sibling model; the factory reset
-    // starts from the sibling's defaults. Ignored while an exchange runs.
+    // starts from the sibling's defaults. Part of an exchange begun already.
     void prepareTransfer(ExchangeOperation operation);
     void prepareFactoryReset();
 
-    // The device search: it starts over at COM1 for `operation` (false while an exchange
-    // runs), moves on port by port (false once the last port has been probed) and asks
-    // the probed port who it is.
+    // The device search: it starts over at COM1 for `operation` (begun here, or part of
+    // an exchange begun already), moves on port by port (false once the last port has
+    // been probed) and asks the probed port who it is.
     bool beginSearch(ExchangeOperation operation);
+    void searchFor(ExchangeOperation operation);
     void restartSearch();
     bool advanceSearchPort();
     void beginIdentification();
     // The device answers on COM<port>: commands use it without searching. The
     // identification ends with it; the window starts with the port its settings keep.
     void deviceFoundOn(quint16 port);
-    // No device: the search has ended, and the commands search again next time.
+    // No device: the commands search again next time. The search ends the exchange once
+    // the user has chosen a model.
     void goOffline();
 
-    // Entries used by the commands and the firmware update; false, with nothing sent,
-    // while an exchange runs.
+    // Entries used by the firmware update and tests; false, with nothing sent, while an
+    // exchange runs.
     bool beginRead();
-    // Programming; a device whose configuration the host has not kept yet is read
-    // first, without a result message, and programmed once its image is kept.
     bool beginWrite();
     bool beginLoaderHandshake();
-    // The firmware update gave up waiting for the loader (start timer, dialog closed).
-    void abandonLoaderHandshake();
+    // The same within an exchange begun already. Programming: a device whose
+    // configuration the host has not kept yet is read first, without a result message,
+    // and programmed once its image is kept.
+    void read();
+    void write();
+    // The firmware update gave up waiting for the loader: the start timer ran out
+    // (NoAnswer) or the dialog closed (Cancelled).
+    void abandonLoaderHandshake(ExchangeResult result);
 
     // Closing handler of the progress window: whatever is still under way stops.
     void transferWindowClosed();
@@ -71,7 +83,6 @@ public:
     static QString answerText(const QByteArray& packet);
 
 private:
-    bool start();
     // Discard, arm, send. `answerBytes` 0 waits for a CR LF line.
     void ask(ExchangeState awaiting, const QByteArray& question, int answerBytes, int ticks);
     void arm(int answerBytes, int ticks);
@@ -85,8 +96,6 @@ private:
     void loaderPrompt(char reply);
     void loaderReady(char reply);
 
-    void startRead();
-    void startWrite();
     void writeImage();
     // Discards what came in since the last answer of the write; false once anything has.
     bool lineStaysClean();
@@ -101,7 +110,7 @@ private:
     void notRecognised();
     // No answer is awaited while the user is asked; the exchange goes on afterwards.
     void atRest() { m_record.state = ExchangeState::Idle; }
-    // Where every exchange ends, however it ends.
+    // No answer is awaited any more; the exchange may still show its result.
     void finish();
 
     LinkPort& m_link;

@@ -33,8 +33,12 @@ DeviceSearch::DeviceSearch(LinkPort& link, DeviceExchange& exchange, ExchangeHos
     : m_link(link), m_exchange(exchange), m_host(host), m_dialogs(dialogs) {}
 
 void DeviceSearch::startSearch(ExchangeOperation operation) {
-    if (!m_exchange.beginSearch(operation))
-        return;
+    if (m_exchange.begin())
+        searchFor(operation);
+}
+
+void DeviceSearch::searchFor(ExchangeOperation operation) {
+    m_exchange.searchFor(operation);
     m_link.refreshPorts();
     m_dialogs.setSearchPortLabel(QString());
     showSearchWhileProbing();
@@ -102,10 +106,11 @@ void DeviceSearch::goOffline() {
     m_host.setStatusText(StatusPanel::Device, QString());
     m_host.setStatusText(StatusPanel::Port, QString());
     const DeviceType type = m_host.document().deviceType();
-    if (!offersModelChoice(type))
-        return;
-    if (const std::optional<DeviceType> chosen = m_dialogs.selectDeviceType(type))
+    const std::optional<DeviceType> chosen =
+        offersModelChoice(type) ? m_dialogs.selectDeviceType(type) : std::nullopt;
+    if (chosen)
         m_host.setDeviceType(*chosen);
+    m_exchange.end(ExchangeResult::NoDevice);
 }
 
 } // namespace talvaro

@@ -19,6 +19,8 @@ public:
     // Starts from COM1 and shows the search window while a probe runs. Nothing happens
     // while an exchange runs.
     void startSearch(ExchangeOperation operation);
+    // The same within an exchange begun already (a read or program command).
+    void searchFor(ExchangeOperation operation);
     // Handler of MsgDeviceNotRecognised: the probed port is closed, the next one tried.
     void deviceNotRecognised();
 

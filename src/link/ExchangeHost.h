@@ -50,6 +50,9 @@ public:
 
     virtual void stopFirmwareStartTimer() = 0;
 
+    // Every exchange, however it ends, ends here once with its result.
+    virtual void exchangeEnded(ExchangeResult result) { Q_UNUSED(result); }
+
     // The configuration history; a host without one keeps nothing and never asks for
     // a backup. First: the search has identified a device.
     virtual void deviceIdentified() {}

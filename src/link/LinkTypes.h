@@ -32,6 +32,21 @@ enum class ExchangeState {
 // Between the device's name and its firmware version in the device text.
 inline const QString FirmwareSeparator = QStringLiteral(" - Firmware ");
 
+// How an exchange ended; each exchange ends with exactly one of these, after its last
+// effect (for a read: the result dialog closed, the image decoded, the caption updated).
+enum class ExchangeResult {
+    Ok,
+    DeviceRefused, // a byte other than ACK during a write, or bytes nothing asked for
+    BadImage,      // the image read had a wrong checksum
+    NoAnswer,      // a step timed out, or the loader never confirmed
+    NotRecognised, // the device no longer answers as the one found
+    NoDevice,      // the search found none, and the user went offline
+    Cancelled,     // the user said no, or closed the progress window
+    PinRefused,    // the PIN check objected; nothing was sent
+    NoBackup,      // the backup before writing failed, and the device was not written
+    Busy,          // another exchange was still running; nothing was sent
+};
+
 // What the exchange does once the device has told its name and version.
 enum class ExchangeOperation { Read = 1, Program = 2 };
 

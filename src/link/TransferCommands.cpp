@@ -26,17 +26,17 @@ TransferCommands::TransferCommands(DeviceExchange& exchange, DeviceSearch& searc
     : m_exchange(exchange), m_search(search), m_host(host), m_dialogs(dialogs) {}
 
 void TransferCommands::UpDownloadExecute(ExchangeOperation operation) {
-    if (m_exchange.running())
+    if (!m_exchange.begin())
         return;
     m_exchange.prepareTransfer(operation);
     startTransfer();
 }
 
 void TransferCommands::WerkseinstellungExecute() {
-    if (m_exchange.running())
+    if (!m_exchange.begin())
         return;
     if (m_dialogs.askWarning(WarningCaption, FactoryResetWarning) != DialogResult::Yes)
-        return;
+        return m_exchange.end(ExchangeResult::Cancelled);
     m_host.newConfiguration();
     m_exchange.prepareFactoryReset();
     startTransfer();
@@ -44,23 +44,17 @@ void TransferCommands::WerkseinstellungExecute() {
 
 void TransferCommands::startTransfer() {
     if (!m_host.checkPinBeforeUse())
-        return;
+        return m_exchange.end(ExchangeResult::PinRefused);
     const ExchangeOperation operation = m_exchange.record().operation;
     if (operation == ExchangeOperation::Program && !m_host.anyExtensionRingsExternally() &&
         m_dialogs.askWarning(WarningCaption, NoExternalCallWarning) != DialogResult::Yes)
-        return;
-    if (m_exchange.record().portInUse == 0) {
-        m_search.startSearch(operation);
-        return;
-    }
-    if (operation == ExchangeOperation::Read) {
-        m_exchange.beginRead();
-        return;
-    }
+        return m_exchange.end(ExchangeResult::Cancelled);
+    if (m_exchange.record().portInUse == 0)
+        return m_search.searchFor(operation);
+    if (operation == ExchangeOperation::Read)
+        return m_exchange.read();
     m_dialogs.setTransferCaption(QStringLiteral("Konfiguration programmieren"));
-    // Something may have started while the questions above were open.
-    if (!m_exchange.beginWrite())
-        return;
+    m_exchange.write();
     m_dialogs.setTransferLines({QString(), QStringLiteral("Übertragung läuft ...")});
     m_dialogs.showTransfer();
 }

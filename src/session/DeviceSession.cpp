@@ -1,18 +1,13 @@
 #include "session/DeviceSession.h"
 
 #include "link/LinkSession.h"
+#include "session/EditorSession.h"
+#include "session/TerminalDialogs.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 namespace talvaro {
-namespace {
-
-// A search over all twenty ports takes about twenty seconds; no step waits longer than
-// two seconds. Beyond this something is broken, not slow.
-constexpr int OperationLimitMs = 120000;
-
-} // namespace
 
 DeviceSession::DeviceSession(EditorSession& session, TerminalDialogs& dialogs)
     : m_session(session), m_dialogs(dialogs) {}
@@ -29,18 +24,32 @@ bool DeviceSession::factoryReset() {
     return run([this] { m_session.resetDevice(); });
 }
 
-bool DeviceSession::run(const std::function<void()>& start) {
-    m_dialogs.resetOutcome();
+bool DeviceSession::run(const std::function<void()>& start, int limitMs) {
+    m_last.reset();
+    QEventLoop loop;
+    // The result may come within `start` already, before the loop runs.
+    const QMetaObject::Connection ended = QObject::connect(
+        &m_session, &EditorSession::exchangeFinished, &loop, [this, &loop](ExchangeResult result) {
+            if (!m_last) {
+                m_last = result;
+                loop.quit();
+            }
+        });
     start();
-    QDeadlineTimer deadline(OperationLimitMs);
-    while (m_dialogs.outcome() == Outcome::Running && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    if (m_dialogs.outcome() == Outcome::Running) {
-        m_dialogs.showMessageBox(MessageIcon::Critical,
-                                 QStringLiteral("Die Telefonanlage hat nicht geantwortet."));
-        m_session.link().DataPacket1().disarm();
+    if (!m_last && m_session.link().exchange().running()) {
+        QTimer limit;
+        limit.setSingleShot(true);
+        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+        limit.start(limitMs);
+        loop.exec();
+        if (!m_last) {
+            m_dialogs.showMessageBox(MessageIcon::Critical,
+                                     QStringLiteral("Die Telefonanlage hat nicht geantwortet."));
+            m_session.link().exchange().abort(ExchangeResult::NoAnswer);
+        }
     }
-    return m_dialogs.outcome() == Outcome::Succeeded;
+    QObject::disconnect(ended);
+    return m_last == ExchangeResult::Ok;
 }
 
 } // namespace talvaro

@@ -93,8 +93,11 @@ public:
     void deviceIdentified() override;
     bool needsBackupBeforeWriting() override;
     bool imageTransferred(const TransferredImage& transferred) override;
+    void exchangeEnded(ExchangeResult result) override { emit exchangeFinished(result); }
 
 signals:
+    // Every exchange ends here once, after its last effect; see ExchangeResult.
+    void exchangeFinished(ExchangeResult result);
     // The editor has been adapted to another type: the window lays out its pages anew.
     void deviceTypeChanged(DeviceType code);
     void statusTextChanged(StatusPanel panel, const QString& text);

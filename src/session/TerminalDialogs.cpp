@@ -27,27 +27,17 @@ void TerminalDialogs::say(const QString& text) {
     m_err << text << Qt::endl;
 }
 
-void TerminalDialogs::finish(Outcome outcome) {
-    // The first end counts: a failure is not undone by a later message.
-    if (m_outcome == Outcome::Running)
-        m_outcome = outcome;
-}
-
 DialogResult TerminalDialogs::showMessage(MessageDialog which, const QString& caption,
                                           const QStringList& lines) {
     say(joined(caption, lines));
     switch (which) {
     case MessageDialog::Error:
-        finish(Outcome::Failed);
-        break;
     case MessageDialog::Ergebnis:
-        finish(Outcome::Succeeded);
         break;
     case MessageDialog::ProgErgebnis:
         // The dialog holds its OK button until the device has restarted.
         QThread::msleep(static_cast<unsigned long>(m_restartDelayMs));
         say(QStringLiteral("Die Anlage wurde neu gestartet."));
-        finish(Outcome::Succeeded);
         break;
     case MessageDialog::Hinweis:
         // Unsaved changes do not exist here: nothing is lost by going on.
@@ -56,10 +46,8 @@ DialogResult TerminalDialogs::showMessage(MessageDialog which, const QString& ca
     return DialogResult::Ok;
 }
 
-void TerminalDialogs::showMessageBox(MessageIcon icon, const QString& text) {
+void TerminalDialogs::showMessageBox(MessageIcon, const QString& text) {
     say(terminalText(text));
-    if (icon != MessageIcon::Information)
-        finish(Outcome::Failed);
 }
 
 DialogResult TerminalDialogs::askWarning(const QString& caption, const QString& text) {
@@ -69,7 +57,6 @@ DialogResult TerminalDialogs::askWarning(const QString& caption, const QString& 
         return DialogResult::Yes;
     }
     say(QStringLiteral("Nein: ohne --yes wird nichts bestätigt."));
-    finish(Outcome::Failed);
     return DialogResult::No;
 }
 
@@ -77,7 +64,6 @@ DialogResult TerminalDialogs::askNoDeviceFound(const QStringList& accessHints) {
     say(QStringLiteral("Keine Telefonanlage gefunden: Es wurde keine Telefonanlage gefunden."));
     for (const QString& hint : accessHints)
         say(hint);
-    finish(Outcome::Failed);
     return DialogResult::Ok; // "Offline"
 }
 

@@ -6,11 +6,7 @@
 
 // The program's dialogs on a terminal: messages go to stderr, questions are answered
 // "&Ja" only when the user said so beforehand (--yes), and no person is ever waited for.
-// A dialog that ends an operation (a result, an error, a refusal) is remembered, so the
-// caller knows when and how the operation has ended.
 namespace talvaro {
-
-enum class Outcome { Running, Succeeded, Failed };
 
 class TerminalDialogs : public Dialogs {
 public:
@@ -21,10 +17,6 @@ public:
     void setPortChoice(quint16 port) { m_portChoice = port; }
     // The time the programming result waits for the device's restart.
     void setRestartDelay(int ms) { m_restartDelayMs = ms; }
-
-    Outcome outcome() const { return m_outcome; }
-    // Ready for the next operation.
-    void resetOutcome() { m_outcome = Outcome::Running; }
 
     DialogResult showMessage(MessageDialog which, const QString& caption,
                              const QStringList& lines) override;
@@ -54,13 +46,11 @@ public:
 
 private:
     void say(const QString& text);
-    void finish(Outcome outcome);
 
     QTextStream& m_err;
     bool m_assumeYes = false;
     int m_restartDelayMs = 2700;
     quint16 m_portChoice = 0;
-    Outcome m_outcome = Outcome::Running;
     bool m_searchShowing = false;
     bool m_transferShowing = false;
     QString m_transferCaption;

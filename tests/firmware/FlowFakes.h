@@ -22,7 +22,7 @@ struct FlowHost : talvaro::FirmwareHost {
         fakeLink.write("U\r");
         return true;
     }
-    void abandonLoaderHandshake() override { fakeLink.disarm(); }
+    void abandonLoaderHandshake(talvaro::ExchangeResult) override { fakeLink.disarm(); }
     void searchAndRead() override { calls << QStringLiteral("search"); }
 
     // As after a search that found the device on COM<n>.

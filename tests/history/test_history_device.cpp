@@ -2,6 +2,8 @@
 #include "SimulatedPorts.h"
 #include "history/HistoryRecorder.h"
 #include "session/DeviceSession.h"
+#include "session/EditorSession.h"
+#include "session/TerminalDialogs.h"
 
 #include <QTemporaryDir>
 

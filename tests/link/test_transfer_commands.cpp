@@ -27,6 +27,8 @@ private slots:
     void readWhileOfflineSearchesFirst();
     void factoryReset_data();
     void factoryReset();
+    void everyExchangeEndsWithOneResult_data();
+    void everyExchangeEndsWithOneResult();
 };
 
 void TestTransferCommands::externalCallWarning_data() {
@@ -169,6 +171,103 @@ void TestTransferCommands::factoryReset() {
              (QStringList{"newConfiguration", "checkPinBeforeUse", "encodeImage"}));
     QCOMPARE(device.image(), QByteArray(60, '\x01'));
     QCOMPARE(rig.exchange.record().operation, ExchangeOperation::Program);
+}
+
+// Each way an exchange can end, what the window shows on the way, and the one result
+// that the window and the command line (exit 0 for Ok only) go by.
+enum class Ending {
+    ReadOk,
+    BadChecksum,
+    Refused,
+    Silent,
+    NoDevice,
+    WarningDeclined,
+    PinRefused,
+    WindowClosed,
+    BackupImpossible,
+    ResetDeclined,
+    LoaderGivenUp,
+    SecondCommand
+};
+
+void TestTransferCommands::everyExchangeEndsWithOneResult_data() {
+    QTest::addColumn<Ending>("ending");
+    QTest::addColumn<QStringList>("dialogs"); // expected in order, each answered as given
+    QTest::addColumn<QList<ExchangeResult>>("results");
+    using R = ExchangeResult;
+    const QStringList none;
+    QTest::newRow("read") << Ending::ReadOk << QStringList{"ErgebnisDialog"} << QList<R>{R::Ok};
+    QTest::newRow("wrong checksum")
+        << Ending::BadChecksum << QStringList{"ErrorDialog"} << QList<R>{R::BadImage};
+    QTest::newRow("write refused")
+        << Ending::Refused << QStringList{"ErrorDialog"} << QList<R>{R::DeviceRefused};
+    QTest::newRow("no answer") << Ending::Silent << QStringList{"ErrorDialog"}
+                               << QList<R>{R::NoAnswer};
+    QTest::newRow("no device, offline")
+        << Ending::NoDevice << QStringList{"KeineAnlageDlg", "SelectDeviceDlg"}
+        << QList<R>{R::NoDevice};
+    QTest::newRow("warning answered Nein")
+        << Ending::WarningDeclined << QStringList{"Warning"} << QList<R>{R::Cancelled};
+    QTest::newRow("PIN refused") << Ending::PinRefused << none << QList<R>{R::PinRefused};
+    QTest::newRow("progress window closed")
+        << Ending::WindowClosed << none << QList<R>{R::Cancelled};
+    QTest::newRow("no backup, Nein")
+        << Ending::BackupImpossible << QStringList{"Warning"} << QList<R>{R::NoBackup};
+    QTest::newRow("reset answered Nein")
+        << Ending::ResetDeclined << QStringList{"Warning"} << QList<R>{R::Cancelled};
+    QTest::newRow("loader given up") << Ending::LoaderGivenUp << none << QList<R>{R::NoAnswer};
+    QTest::newRow("second command while reading")
+        << Ending::SecondCommand << QStringList{"ErgebnisDialog"} << QList<R>{R::Busy, R::Ok};
+}
+
+void TestTransferCommands::everyExchangeEndsWithOneResult() {
+    QFETCH(Ending, ending);
+    QFETCH(QStringList, dialogs);
+    QFETCH(QList<ExchangeResult>, results);
+    LinkRig rig(5);
+    sim::SimDevice& device = rig.link.attach(3, 5);
+    if (ending != Ending::NoDevice)
+        rig.connectedOn(3);
+    else
+        rig.link.present.clear();
+    device.faults().badChecksum = ending == Ending::BadChecksum;
+    device.faults().refuseWriteStep = ending == Ending::Refused ? 5 : -1;
+    device.faults().silent = ending == Ending::Silent || ending == Ending::BackupImpossible ||
+                             ending == Ending::WindowClosed;
+    rig.host.pinOk = ending != Ending::PinRefused;
+    rig.host.ringsExternally = ending != Ending::WarningDeclined;
+    rig.host.backupNeeded = ending == Ending::BackupImpossible;
+    for (const QString& dialog : dialogs)
+        rig.dialogs.expect(dialog, dialog == QLatin1String("Warning") ? DialogResult::No
+                                                                      : DialogResult::Cancel);
+    switch (ending) {
+    case Ending::Refused:
+    case Ending::WarningDeclined:
+    case Ending::PinRefused:
+    case Ending::BackupImpossible:
+        rig.commands.UpDownloadExecute(ExchangeOperation::Program);
+        break;
+    case Ending::WindowClosed:
+        rig.commands.UpDownloadExecute(ExchangeOperation::Program);
+        rig.dialogs.closeTransfer();
+        break;
+    case Ending::ResetDeclined:
+        rig.commands.WerkseinstellungExecute();
+        break;
+    case Ending::LoaderGivenUp:
+        QVERIFY(rig.exchange.beginLoaderHandshake());
+        rig.exchange.abandonLoaderHandshake(ExchangeResult::NoAnswer);
+        break;
+    case Ending::SecondCommand:
+        rig.commands.UpDownloadExecute(ExchangeOperation::Read);
+        rig.commands.UpDownloadExecute(ExchangeOperation::Program);
+        break;
+    default:
+        rig.commands.UpDownloadExecute(ExchangeOperation::Read);
+    }
+    QVERIFY(rig.settle());
+    QTRY_VERIFY(!rig.exchange.running());
+    QCOMPARE(rig.host.results, results);
 }
 
 QTEST_GUILESS_MAIN(TestTransferCommands)

@@ -97,8 +97,10 @@ public:
     QString status[2];
     bool pinOk = true;
     bool ringsExternally = true;
-    QByteArray editorImage;  // what encodeImage puts into the working image
-    QByteArray decodedImage; // what decodeImage found in the working image
+    QByteArray editorImage;                 // what encodeImage puts into the working image
+    QByteArray decodedImage;                // what decodeImage found in the working image
+    bool backupNeeded = false;              // the device must be read and kept before it is written
+    QList<talvaro::ExchangeResult> results; // how each exchange ended, in order
 
     talvaro::Document& document() override { return doc; }
     talvaro::ImageBuffers& images() override { return buffers; }
@@ -111,6 +113,8 @@ public:
     bool anyExtensionRingsExternally() const override { return ringsExternally; }
     void newConfiguration() override;
     void stopFirmwareStartTimer() override { calls << QStringLiteral("stopFirmwareStartTimer"); }
+    void exchangeEnded(talvaro::ExchangeResult result) override { results << result; }
+    bool needsBackupBeforeWriting() override { return backupNeeded; }
 };
 
 // Scripted dialogs that also note message windows into the host's call list, so that

@@ -5,6 +5,8 @@
 #include "link/TraceLog.h"
 #include "model/ConfigFile.h"
 #include "session/DeviceSession.h"
+#include "session/EditorSession.h"
+#include "session/TerminalDialogs.h"
 
 namespace talvaro::cli {
 

@@ -5,8 +5,12 @@
 #include "model/FileErrors.h"
 #include "session/DeviceSession.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
+#include "link/LinkSession.h"
+#include "session/EditorSession.h"
+#include "session/TerminalDialogs.h"
+
+#include <QEventLoop>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -50,18 +54,35 @@ private:
 // few minutes; the search afterwards about twenty seconds at most.
 constexpr int UpdateLimitMs = 15 * 60 * 1000;
 
-// Past the limit a transfer still running is cancelled: its port is closed and nothing
-// more is sent before the program ends.
-Outcome waitForOutcome(TerminalDialogs& dialogs, FirmwareUpdate& update, int limitMs) {
-    QDeadlineTimer deadline(limitMs);
-    while (dialogs.outcome() == Outcome::Running && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    if (dialogs.outcome() == Outcome::Running) {
-        update.cancelTransfer();
-        dialogs.showMessageBox(MessageIcon::Critical,
-                               QStringLiteral("Die Telefonanlage hat nicht geantwortet."));
-    }
-    return dialogs.outcome();
+// Waits until the transfer has ended and the search and read after it have too; true
+// when both went well. Past the limit a transfer still running is cancelled: its port is
+// closed and nothing more is sent before the program ends.
+bool updateAndSearchSucceed(EditorSession& host, TerminalDialogs& dialogs) {
+    FirmwareUpdate& update = host.firmwareUpdate();
+    std::optional<bool> transferred;
+    std::optional<ExchangeResult> searched;
+    QEventLoop loop;
+    const auto quitWhenBoth = [&] {
+        if (transferred && searched)
+            loop.quit();
+    };
+    QObject::connect(&update, &FirmwareUpdate::updateEnded, &loop, [&](bool done) {
+        transferred = done;
+        quitWhenBoth();
+    });
+    QObject::connect(&host, &EditorSession::exchangeFinished, &loop, [&](ExchangeResult result) {
+        searched = result;
+        quitWhenBoth();
+    });
+    QTimer::singleShot(UpdateLimitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (transferred && searched)
+        return *transferred && *searched == ExchangeResult::Ok;
+    update.cancelTransfer();
+    host.link().exchange().abort(ExchangeResult::NoAnswer);
+    dialogs.showMessageBox(MessageIcon::Critical,
+                           QStringLiteral("Die Telefonanlage hat nicht geantwortet."));
+    return false;
 }
 
 // The dialog's "Fehlerhafte Firmwaredatei!" would hide a missing or unreadable file.
@@ -124,15 +145,10 @@ int runInstall(const QStringList& args, Io& io) {
         return ExitFailure;
     dialogs.setPortChoice(ports.number);
 
-    dialogs.resetOutcome();
-    update.OKBtnClick(cmd.positional(0));
-    if (!update.awaitingLoader())
-        return ExitFailure; // the file or the port was refused, with its message
-    // The transfer's result first, then the search and read that follow it.
-    if (waitForOutcome(dialogs, update, UpdateLimitMs) != Outcome::Succeeded)
-        return ExitFailure;
-    dialogs.resetOutcome();
-    if (waitForOutcome(dialogs, update, UpdateLimitMs) != Outcome::Succeeded)
+    // The loader's handshake is an exchange of its own; the transfer starts once it has
+    // ended well. A file or port refused ends it before it begins, with its message.
+    if (!session.run([&] { update.OKBtnClick(cmd.positional(0)); }) ||
+        !updateAndSearchSucceed(host, dialogs))
         return ExitFailure;
     io.out << host.statusText(StatusPanel::Device) << '\n';
     return ExitSuccess;

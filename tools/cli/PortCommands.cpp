@@ -6,6 +6,8 @@
 #include "link/PortMap.h"
 #include "link/SupportReport.h"
 #include "session/DeviceSession.h"
+#include "session/EditorSession.h"
+#include "session/TerminalDialogs.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
