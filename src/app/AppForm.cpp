@@ -408,6 +408,7 @@ void TAppForm::showEvent(QShowEvent* event) {
     m_firstShow = false;
     // Let the window appear before the search puts its dialog in front of it.
     QTimer::singleShot(0, this, [this] {
+        m_session.searchWhenPortsAppear();
         if (m_firstShowSearch == FirstShowSearch::Off)
             return startSearchEnded();
         // Its end comes after the read and the result the user closes, or after going

@@ -6,6 +6,7 @@
 #include "SearchDialogs.h"
 #include "firmware/FWDlg.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -127,6 +128,19 @@ void WidgetDialogs::showAbout() {
 
 void WidgetDialogs::setSearchPortLabel(const QString& text) {
     SuchenDlg->setPortLabel(text);
+}
+
+bool WidgetDialogs::isNoDeviceFoundShowing() const {
+    return KeineAnlageDlg->isVisible();
+}
+
+void WidgetDialogs::searchAgainFromNoDeviceFound() {
+    if (KeineAnlageDlg->isVisible())
+        KeineAnlageDlg->finish(DialogResult::Retry);
+}
+
+bool WidgetDialogs::isWaitingForUser() const {
+    return QApplication::activeModalWidget() != nullptr;
 }
 
 bool WidgetDialogs::isSearchShowing() const {

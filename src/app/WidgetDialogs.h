@@ -66,6 +66,9 @@ public:
     void execPrinterSetup(QPrinter& printer) override;
     std::optional<QString> askText(const QString& caption, const QString& label,
                                    const QString& text) override;
+    bool isNoDeviceFoundShowing() const override;
+    void searchAgainFromNoDeviceFound() override;
+    bool isWaitingForUser() const override;
 
 private:
     QWidget* m_mainWindow = nullptr;

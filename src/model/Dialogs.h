@@ -130,6 +130,13 @@ public:
         Q_UNUSED(text);
         return std::nullopt;
     }
+
+    // "Keine Telefonanlage gefunden" is waiting for the user; ending it as if "Suchen"
+    // had been chosen, when a serial port has appeared meanwhile.
+    virtual bool isNoDeviceFoundShowing() const { return false; }
+    virtual void searchAgainFromNoDeviceFound() {}
+    // Some dialog waits for the user, so nothing may start by itself now.
+    virtual bool isWaitingForUser() const { return false; }
 };
 
 } // namespace talvaro

@@ -117,4 +117,32 @@ void EditorSession::searchAndRead() {
     m_link->search().startSearch(ExchangeOperation::Read);
 }
 
+void EditorSession::searchWhenPortsAppear(const QString& devRoot, int settleMs) {
+    if (m_portWatcher)
+        return;
+    m_portWatcher = std::make_unique<PortWatcher>(devRoot);
+    m_portWatcher->setSettleMs(settleMs);
+    const PortAssignment& ports = m_link->portAssignment();
+    if (ports.isFixed())
+        m_portWatcher->setPortPaths(ports.current().paths());
+    connect(m_portWatcher.get(), &PortWatcher::portAppeared, this, &EditorSession::portAppeared);
+    m_portWatcher->start();
+}
+
+void EditorSession::portAppeared(const QString& path) {
+    const PortAssignment& ports = m_link->portAssignment();
+    // Ports named at the start are all that is searched: another one changes nothing.
+    if (portInUse() != 0 || (ports.isFixed() && !ports.current().paths().contains(path)))
+        return;
+    const QString note = QStringLiteral("Neue Schnittstelle %1: Suche läuft").arg(path);
+    if (m_dialogs.isNoDeviceFoundShowing()) {
+        setStatusText(StatusPanel::Device, note);
+        return m_dialogs.searchAgainFromNoDeviceFound(); // as if "Suchen" was chosen
+    }
+    if (m_link->exchange().running() || m_dialogs.isWaitingForUser())
+        return;
+    setStatusText(StatusPanel::Device, note);
+    readDevice();
+}
+
 } // namespace talvaro

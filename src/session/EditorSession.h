@@ -2,6 +2,7 @@
 
 #include "link/ExchangeHost.h"
 #include "link/PortMap.h"
+#include "link/PortWatcher.h"
 #include "model/ConfigModel.h"
 #include "model/Document.h"
 #include "model/ImageBuffers.h"
@@ -79,6 +80,13 @@ public:
     void programDevice();
     void resetDevice();
     void searchAndRead();
+    // From now on a serial port that appears while no device is connected and no
+    // exchange runs (offline, or "Keine Telefonanlage gefunden" showing) starts the
+    // search and read by itself, unsaved edits offered for saving first. The window turns
+    // it on when it shows; the first call decides where ports are looked for (`devRoot`)
+    // and how long a new one settles.
+    void searchWhenPortsAppear(const QString& devRoot = QStringLiteral("/dev"),
+                               int settleMs = PortWatcher::DefaultSettleMs);
 
     // ExchangeHost
     void setDeviceType(DeviceType code) override;
@@ -107,6 +115,7 @@ private:
     SaveOutcome saveAs();
     bool writeImage(const QString& path, const QString& failureLine);
     HistoryRecorder& recorder();
+    void portAppeared(const QString& path);
 
     Dialogs& m_dialogs;
     Document m_document;
@@ -119,6 +128,7 @@ private:
     LinkSession* m_link;
     std::unique_ptr<SessionFirmwareHost> m_firmwareHost;
     std::unique_ptr<FirmwareUpdate> m_firmware;
+    std::unique_ptr<PortWatcher> m_portWatcher;
 };
 
 } // namespace talvaro

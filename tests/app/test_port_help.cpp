@@ -7,9 +7,11 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace talvaro;
 
@@ -23,19 +25,25 @@ const QString NoPortLine =
     QStringLiteral("Kein serieller Anschluss gefunden. Ist der USB-Adapter eingesteckt?");
 
 // The telephone system is plugged in while "Keine Telefonanlage gefunden" is showing.
+// A Quenta 26 is plugged in while "Keine Telefonanlage gefunden" waits: where the
+// user's "Suchen" looks, or, with `watchedPath`, at that path of the port map, which
+// the window notices by itself.
 class PluggedInWhileAsked : public ScriptedDialogs {
 public:
     DialogResult askNoDeviceFound(const QStringList& hints) override {
-        const DialogResult answer = ScriptedDialogs::askNoDeviceFound(hints);
         if (!device) {
             device = std::make_unique<SimulatedPorts>(std::initializer_list<DeviceType>{6});
             device->start();
-            form->link().setPortAssignment(device->assignment());
+            if (watchedPath.isEmpty())
+                form->link().setPortAssignment(device->assignment());
+            else
+                QTimer::singleShot(0, [this] { QFile::link(device->paths[0], watchedPath); });
         }
-        return answer;
+        return ScriptedDialogs::askNoDeviceFound(hints);
     }
     std::unique_ptr<SimulatedPorts> device;
     TAppForm* form = nullptr;
+    QString watchedPath;
 };
 
 } // namespace
@@ -47,25 +55,41 @@ class TestPortHelp : public QObject {
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() { qputenv("TALVARO_PORTS", ""); }
+    void searchAgainFindsADevicePluggedInMeanwhile_data();
     void searchAgainFindsADevicePluggedInMeanwhile();
     void traceItemSwitchesTheTrace();
     void supportReportFromTheHelpMenu();
     void supportReportLeavesTheConfigurationOut();
 };
 
+void TestPortHelp::searchAgainFindsADevicePluggedInMeanwhile_data() {
+    QTest::addColumn<bool>("watched");
+    QTest::newRow("\"Suchen\" clicked") << false;
+    QTest::newRow("the adapter noticed, no click") << true;
+}
+
 void TestPortHelp::searchAgainFindsADevicePluggedInMeanwhile() {
+    QFETCH(bool, watched);
     SettingsSandbox sandbox;
+    QTemporaryDir folder;
     PluggedInWhileAsked dialogs;
-    dialogs.expect("KeineAnlageDlg", DialogResult::Retry); // "Suchen"
+    if (watched) {
+        dialogs.watchedPath = folder.filePath("ttyUSB0");
+        dialogs.expectNoDeviceFoundUntilSearchedAgain();
+    } else {
+        dialogs.expect("KeineAnlageDlg", DialogResult::Retry); // "Suchen"
+    }
     dialogs.expect("SuchenDlg", DialogResult::Cancel);
     dialogs.expect("ErgebnisDialog", DialogResult::Ok);
-    TAppForm form(dialogs, dialogs);
+    TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::On,
+                  {.ports = PortAssignment(PortMap({dialogs.watchedPath}))});
     dialogs.form = &form;
+    form.session().searchWhenPortsAppear(folder.path(), 50);
     form.show();
     QTRY_VERIFY_WITH_TIMEOUT(dialogs.allAnswered(), 20000);
 
     QCOMPARE(dialogs.shown.first().dialog, QStringLiteral("KeineAnlageDlg"));
-    QVERIFY(dialogs.shown.first().lines.contains(NoPortLine));
+    QCOMPARE(dialogs.shown.first().lines.contains(NoPortLine), !watched);
     QCOMPARE(form.statusText(1), QStringLiteral("Verwendeter COM-Port: COM1"));
     QCOMPARE(form.document().deviceType(), 6u);
     QCOMPARE(form.images().working(6), dialogs.device->image(1));

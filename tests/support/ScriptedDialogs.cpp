@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QPrinter>
 #include <QTest>
+#include <QTimer>
 
 using namespace talvaro;
 
@@ -84,9 +85,32 @@ DialogResult ScriptedDialogs::askWarning(const QString& caption, const QString& 
 }
 
 DialogResult ScriptedDialogs::askNoDeviceFound(const QStringList& accessHints) {
-    return next(QStringLiteral("KeineAnlageDlg"), QStringLiteral("Keine Telefonanlage gefunden"),
-                accessHints)
-        .result;
+    const Answer answer = next(QStringLiteral("KeineAnlageDlg"),
+                               QStringLiteral("Keine Telefonanlage gefunden"), accessHints);
+    if (!answer.untilSearchedAgain)
+        return answer.result;
+    QEventLoop loop;
+    m_noDeviceLoop = &loop;
+    QTimer::singleShot(20000, &loop, [&loop] {
+        QTest::qFail("\"Keine Telefonanlage gefunden\" was never ended", __FILE__, __LINE__);
+        loop.exit(1);
+    });
+    const bool searched = loop.exec() == 0;
+    m_noDeviceLoop = nullptr;
+    return searched ? DialogResult::Retry : DialogResult::Ok;
+}
+
+void ScriptedDialogs::expectNoDeviceFoundUntilSearchedAgain() {
+    Answer answer;
+    answer.dialog = QStringLiteral("KeineAnlageDlg");
+    answer.result = DialogResult::Retry;
+    answer.untilSearchedAgain = true;
+    m_script.append(answer);
+}
+
+void ScriptedDialogs::searchAgainFromNoDeviceFound() {
+    if (m_noDeviceLoop)
+        m_noDeviceLoop->exit(0);
 }
 
 std::optional<DeviceType> ScriptedDialogs::selectDeviceType(DeviceType current) {

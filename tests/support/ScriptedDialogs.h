@@ -3,6 +3,7 @@
 #include "model/Dialogs.h"
 #include "report/PrintDialogs.h"
 
+#include <QEventLoop>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -25,12 +26,16 @@ public:
         QString text; // file name, chosen port entry
         talvaro::DeviceType type = 0;
         talvaro::HistoryCommand command = talvaro::HistoryCommand::Close;
+        bool untilSearchedAgain = false;
     };
 
     void expect(const QString& dialog, talvaro::DialogResult result, const QString& text = {});
     void expectDeviceType(talvaro::DeviceType type);
     // "Konfigurationsverlauf" ends with `command` on the entry `id`.
     void expectHistory(talvaro::HistoryCommand command, const QString& id = {});
+    // "Keine Telefonanlage gefunden" stays open (in an event loop) until the program ends
+    // it with searchAgainFromNoDeviceFound; a hang fails the test.
+    void expectNoDeviceFoundUntilSearchedAgain();
     bool allAnswered() const { return m_script.isEmpty(); }
     // Once the script is used up, answers every further dialog with `result` instead of
     // failing, for outcomes that depend on timing; `shown` still tells what came.
@@ -77,6 +82,9 @@ public:
     QList<talvaro::ComparedLine> comparedLines;
 
     // Expected as "Texteingabe": Ok answers the script's text, anything else cancels.
+    bool isNoDeviceFoundShowing() const override { return m_noDeviceLoop != nullptr; }
+    void searchAgainFromNoDeviceFound() override;
+
     std::optional<QString> askText(const QString& caption, const QString& label,
                                    const QString& text) override;
 
@@ -86,4 +94,5 @@ private:
     QList<Answer> m_script;
     std::optional<talvaro::DialogResult> m_anyAnswer;
     std::function<void()> m_transferClosed;
+    QEventLoop* m_noDeviceLoop = nullptr;
 };
