@@ -36,7 +36,6 @@ bool HistoryRecorder::record(const TransferredImage& transferred) {
     event.port = port == 0 ? QString() : QStringLiteral("COM%1").arg(port);
     QString error;
     const bool written = m_store.add(event, transferred.image, &error).has_value();
-    m_deviceHeld = written;
     if (!written && transferred.kind != TransferKind::Backup && !m_failureSaid) {
         m_failureSaid = true;
         // Information, not an error: the command itself has succeeded.

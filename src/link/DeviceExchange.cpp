@@ -90,7 +90,9 @@ void DeviceExchange::DataPacket1Timeout() {
     case ExchangeState::Idle:
         return;
     case ExchangeState::Identify:
-        return notRecognised();
+        // A device found earlier that no longer answers cannot be backed up; in a
+        // search, the next port is probed.
+        return m_recheck ? timeoutFailed() : notRecognised();
     case ExchangeState::AwaitName:
         // The device does not know "C\r"; the identity stays the device text.
         return ask(ExchangeState::AwaitVersion, "V\r", LineAnswer, LineTicks);
@@ -134,6 +136,7 @@ void DeviceExchange::abort(ExchangeResult result) {
 void DeviceExchange::finish() {
     m_record.state = ExchangeState::Idle;
     m_backupRead = false;
+    m_recheck = false;
 }
 
 void DeviceExchange::ask(ExchangeState awaiting, const QByteArray& question, int answerBytes,
@@ -152,6 +155,12 @@ void DeviceExchange::arm(int answerBytes, int ticks) {
 }
 
 void DeviceExchange::identified(const QString& text) {
+    if (m_recheck) {
+        if (text != m_identity)
+            return deviceChanged();
+        m_checkedText = text;
+        return ask(ExchangeState::AwaitName, "C\r", LineAnswer, LineTicks);
+    }
     const DeviceType current = m_host.document().deviceType();
     const std::optional<DeviceType> type = identifyDevice(current, text);
     if (!type)
@@ -167,16 +176,22 @@ void DeviceExchange::identified(const QString& text) {
         if (keep)
             m_host.decodeImage();
     }
+    m_identity = text;
     m_record.deviceText = text;
     ask(ExchangeState::AwaitName, "C\r", LineAnswer, LineTicks);
 }
 
 void DeviceExchange::nameReceived(const QString& text) {
-    m_record.deviceText = text;
+    (m_recheck ? m_checkedText : m_record.deviceText) = text;
     ask(ExchangeState::AwaitVersion, "V\r", LineAnswer, LineTicks);
 }
 
 void DeviceExchange::versionReceived(const QString& text) {
+    if (std::exchange(m_recheck, false)) {
+        if (m_checkedText + FirmwareSeparator + text != m_record.deviceText)
+            return deviceChanged();
+        return backUpThenWrite();
+    }
     // Any bytes up to the packet limit: the status bar shows them cut, each part alone.
     m_host.setStatusText(StatusPanel::Device, shownDeviceText(m_record.deviceText) +
                                                   FirmwareSeparator + shownDeviceText(text));
@@ -185,11 +200,10 @@ void DeviceExchange::versionReceived(const QString& text) {
     m_host.setStatusText(StatusPanel::Port, QStringLiteral("Verwendeter COM-Port: COM") +
                                                 QString::number(m_record.portInUse));
     m_dialogs.closeSearch();
-    m_host.deviceIdentified();
     if (m_record.operation == ExchangeOperation::Read)
         read();
     else
-        write();
+        backUpThenWrite();
 }
 
 void DeviceExchange::prepareTransfer(ExchangeOperation operation) {
@@ -276,10 +290,36 @@ void DeviceExchange::read() {
 }
 
 void DeviceExchange::write() {
+    if (!m_host.needsBackupBeforeWriting())
+        return writeImage();
+    // The device on the port may have been swapped since it was found: its answers
+    // must be those found before its configuration is kept as the backup.
+    m_recheck = true;
+    m_backupRead = true;
+    ask(ExchangeState::Identify, "T\r", LineAnswer, IdentifyTicks);
+}
+
+void DeviceExchange::backUpThenWrite() {
     m_backupRead = m_host.needsBackupBeforeWriting();
     if (m_backupRead)
         return read();
     writeImage();
+}
+
+void DeviceExchange::deviceChanged() {
+    // Whatever answers now is not the device found: nothing is written to it, and the
+    // next command searches anew.
+    finish();
+    m_record.portInUse = 0;
+    m_dialogs.closeTransfer();
+    m_host.setStatusText(StatusPanel::Device, QString());
+    m_host.setStatusText(StatusPanel::Port, QString());
+    m_dialogs.showMessage(
+        MessageDialog::Error, TransferErrorCaption,
+        {QStringLiteral("Fehler!"),
+         QStringLiteral("Am Anschluss antwortet nicht mehr die gefundene Telefonanlage. Sie "
+                        "wurde nicht programmiert; bitte suchen Sie sie erneut.")});
+    end(ExchangeResult::NotRecognised);
 }
 
 void DeviceExchange::writeImage() {

@@ -67,9 +67,9 @@ public:
     bool beginRead();
     bool beginWrite();
     bool beginLoaderHandshake();
-    // The same within an exchange begun already. Programming: a device whose
-    // configuration the host has not kept yet is read first, without a result message,
-    // and programmed once its image is kept.
+    // The same within an exchange begun already. Programming a device found earlier
+    // identifies it again first; with a history, its configuration is read (without a
+    // result message) and kept as the backup before it is written.
     void read();
     void write();
     // The firmware update gave up waiting for the loader: the start timer ran out
@@ -96,7 +96,10 @@ private:
     void loaderPrompt(char reply);
     void loaderReady(char reply);
 
+    void backUpThenWrite();
     void writeImage();
+    // The device answers otherwise than when it was found.
+    void deviceChanged();
     // Discards what came in since the last answer of the write; false once anything has.
     bool lineStaysClean();
     void sendNextWriteStep();
@@ -109,7 +112,10 @@ private:
     void timeoutFailed();
     void notRecognised();
     // No answer is awaited while the user is asked; the exchange goes on afterwards.
-    void atRest() { m_record.state = ExchangeState::Idle; }
+    void atRest() {
+        m_record.state = ExchangeState::Idle;
+        m_recheck = false;
+    }
     // No answer is awaited any more; the exchange may still show its result.
     void finish();
 
@@ -123,6 +129,10 @@ private:
     int m_sendLimit = 0;
     bool m_strayInput = false; // this write found bytes it had not asked for
     bool m_backupRead = false;
+    // Identifying the device found again before a backup: its answers so far.
+    bool m_recheck = false;
+    QString m_identity; // what the device found answered to "T\r"
+    QString m_checkedText;
 };
 
 } // namespace talvaro

@@ -54,9 +54,7 @@ public:
     virtual void exchangeEnded(ExchangeResult result) { Q_UNUSED(result); }
 
     // The configuration history; a host without one keeps nothing and never asks for
-    // a backup. First: the search has identified a device.
-    virtual void deviceIdentified() {}
-    // Whether the device must be read and kept before it is written.
+    // a backup. Whether the device must be read and kept before it is written.
     virtual bool needsBackupBeforeWriting() { return false; }
     // False when the image could not be kept.
     virtual bool imageTransferred(const TransferredImage& transferred) {

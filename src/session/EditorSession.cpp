@@ -86,13 +86,9 @@ void EditorSession::stopFirmwareStartTimer() {
     m_firmware->stopStartTimer();
 }
 
-void EditorSession::deviceIdentified() {
-    if (keepsHistory())
-        recorder().deviceFound();
-}
-
 bool EditorSession::needsBackupBeforeWriting() {
-    return keepsHistory() && !recorder().deviceHeld();
+    // Every time: what the device holds now is what a mistake would lose.
+    return keepsHistory();
 }
 
 bool EditorSession::imageTransferred(const TransferredImage& transferred) {

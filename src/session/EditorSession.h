@@ -98,7 +98,6 @@ public:
     bool anyExtensionRingsExternally() const override;
     void newConfiguration() override;
     void stopFirmwareStartTimer() override;
-    void deviceIdentified() override;
     bool needsBackupBeforeWriting() override;
     bool imageTransferred(const TransferredImage& transferred) override;
     void exchangeEnded(ExchangeResult result) override { emit exchangeFinished(result); }

@@ -60,6 +60,16 @@ DialogResult TerminalDialogs::askWarning(const QString& caption, const QString& 
     return DialogResult::No;
 }
 
+DialogResult TerminalDialogs::askWarningDefaultNo(const QString& caption, const QString& text) {
+    say(caption + QStringLiteral(": ") + terminalText(text));
+    if (m_withoutBackup) {
+        say(QStringLiteral("Ja (--no-backup)"));
+        return DialogResult::Yes;
+    }
+    say(QStringLiteral("Nein: ohne --no-backup wird nichts ohne Sicherung geschrieben."));
+    return DialogResult::No;
+}
+
 DialogResult TerminalDialogs::askNoDeviceFound(const QStringList& accessHints) {
     say(QStringLiteral("Keine Telefonanlage gefunden: Es wurde keine Telefonanlage gefunden."));
     for (const QString& hint : accessHints)

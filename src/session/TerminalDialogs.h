@@ -13,6 +13,9 @@ public:
     explicit TerminalDialogs(QTextStream& err);
 
     void setAssumeYes(bool yes) { m_assumeYes = yes; }
+    // The questions whose "&Ja" risks losing something (programming without a backup)
+    // are answered "&Ja" only when the user said so for them (--no-backup), not by --yes.
+    void setWithoutBackup(bool yes) { m_withoutBackup = yes; }
     // The answer of the port dialog: this COM number when it is offered.
     void setPortChoice(quint16 port) { m_portChoice = port; }
     // The time the programming result waits for the device's restart.
@@ -22,6 +25,7 @@ public:
                              const QStringList& lines) override;
     void showMessageBox(MessageIcon icon, const QString& text) override;
     DialogResult askWarning(const QString& caption, const QString& text) override;
+    DialogResult askWarningDefaultNo(const QString& caption, const QString& text) override;
     DialogResult askNoDeviceFound(const QStringList& accessHints) override;
     std::optional<DeviceType> selectDeviceType(DeviceType current) override;
     PortChoice choosePort(const QStringList& entries, quint16 currentPort) override;
@@ -49,6 +53,7 @@ private:
 
     QTextStream& m_err;
     bool m_assumeYes = false;
+    bool m_withoutBackup = false;
     int m_restartDelayMs = 2700;
     quint16 m_portChoice = 0;
     bool m_searchShowing = false;

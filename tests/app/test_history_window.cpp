@@ -49,16 +49,19 @@ private slots:
         trigger(*form, "Upload");
         QVERIFY(m_device->image(1) != first);
 
-        // Newest first: programmed twice, then the read at the start.
+        // Newest first: programmed twice, each after a backup of what the device held
+        // then, and the read at the start.
         const QList<HistoryEntry> entries = form->history().entries();
-        QCOMPARE(entries.size(), 3);
-        QCOMPARE(entries[2].event.action, ActionRead);
+        QCOMPARE(entries.size(), 5);
+        QCOMPARE(entries[4].event.action, ActionRead);
+        QCOMPARE(entries[1].event.action, ActionBackup);
         QCOMPARE(form->history().image(entries[1]), first);
+        QCOMPARE(form->history().image(entries[2]), first);
 
         form->document().updateTitle();
-        m_dialogs->expectHistory(HistoryCommand::Load, idOf(entries[1]));
+        m_dialogs->expectHistory(HistoryCommand::Load, idOf(entries[2]));
         trigger(*form, "Verlauf1");
-        QCOMPARE(m_dialogs->historyRows.size(), 3);
+        QCOMPARE(m_dialogs->historyRows.size(), 5);
         QVERIFY(form->document().isModified());
 
         m_dialogs->expect("ProgErgebnisDialog", DialogResult::Ok);
@@ -67,12 +70,12 @@ private slots:
 
         // "Als Datei speichern..." writes the entry's image as it is.
         const QString saved = m_dir->filePath("saved.tkx");
-        m_dialogs->expectHistory(HistoryCommand::SaveAs, idOf(entries[2]));
+        m_dialogs->expectHistory(HistoryCommand::SaveAs, idOf(entries[4]));
         m_dialogs->expect("SaveDialog", DialogResult::Ok, saved);
         trigger(*form, "Verlauf1");
         QFile file(saved);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), form->history().image(entries[2]).value());
+        QCOMPARE(file.readAll(), form->history().image(entries[4]).value());
 
         // Loading over unsaved edits asks first; "Abbrechen" keeps the editor.
         const QByteArray editor = form->images().working(6);

@@ -196,6 +196,20 @@ void TestCliDevice::factoryReset() {
     QVERIFY(refused.err.contains("werkseitigen Auslieferzustand"));
     QCOMPARE(devices.image(1), before);
 
+    // No history to keep the backup in: --yes confirms the reset, not going on without it.
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    QVERIFY(writeBytes(path("blocker"), "a file where the data folder should be"));
+    qputenv("XDG_DATA_HOME", path("blocker").toLocal8Bit());
+    const CliResult unsafe = runCli({"reset", "--type", "3", "--yes"}, devices.portList());
+    QCOMPARE(unsafe.status, 1);
+    QVERIFY2(unsafe.err.contains("ohne Sicherung"), qPrintable(unsafe.err));
+    QCOMPARE(devices.writes(1), 0);
+    QCOMPARE(devices.image(1), before);
+    QCOMPARE(runCli({"reset", "--type", "3", "--yes", "--no-backup"}, devices.portList()).status,
+             0);
+    QCOMPARE(devices.writes(1), 1);
+    qputenv("XDG_DATA_HOME", dataHome);
+
     const CliResult reset = runCli({"reset", "--type", "3", "--yes"}, devices.portList());
     QCOMPARE(reset.status, 0);
     ReferenceEditor defaults(3);

@@ -39,8 +39,8 @@ private slots:
         QCOMPARE(first.exitCode(), 0);
         QCOMPARE(second.exitCode(), 0);
 
-        const QJsonArray entries = listed();
-        QCOMPARE(entries.size(), 4);
+        const QJsonArray entries = listed(); // each: read, backup, programmed
+        QCOMPARE(entries.size(), 6);
         QStringList programmed;
         for (const QJsonValue& entry : entries)
             if (entry["action"].toString() == "Programmiert")
@@ -58,13 +58,14 @@ private slots:
         const QByteArray sevenOnDevice = devices.image(1);
         QCOMPARE(runCli({"program", nine, "--type", "5"}, devices.portList()).status, 0);
 
-        // Newest first: programmed nine, read seven, programmed seven, read the original.
+        // Newest first: programmed nine, its backup and the read before it, programmed
+        // seven, its backup and the read of the original.
         const QJsonArray entries = listed({"--type", "5"});
-        QCOMPARE(entries.size(), 4);
+        QCOMPARE(entries.size(), 6);
         QVERIFY(listed({"--type", "3"}).isEmpty());
-        const QString programmedSeven = idOf(entries[2]);
+        const QString programmedSeven = idOf(entries[3]);
         const QString programmedNine = idOf(entries[0]);
-        QCOMPARE(entries[2]["action"].toString(), QStringLiteral("Programmiert"));
+        QCOMPARE(entries[3]["action"].toString(), QStringLiteral("Programmiert"));
 
         QCOMPARE(runCli({"history", "export", programmedSeven, "-o", path("out.tkx")}).status, 0);
         QCOMPARE(fileBytes(path("out.tkx")), sevenOnDevice);

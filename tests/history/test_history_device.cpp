@@ -68,8 +68,12 @@ private slots:
         run.dialogs.setAssumeYes(true);
         QVERIFY(run.session.factoryReset());
 
-        QCOMPARE(run.actions(), (QStringList{ActionRead, ActionProgrammed, ActionFactoryReset}));
-        QCOMPARE(run.imageOf(2), before);
+        // Each write after a backup of what the device held at that moment.
+        QCOMPARE(run.actions(), (QStringList{ActionRead, ActionBackup, ActionProgrammed,
+                                             ActionBackup, ActionFactoryReset}));
+        QCOMPARE(run.imageOf(4), before);
+        QCOMPARE(run.imageOf(3), before);
+        QCOMPARE(run.imageOf(2), edited);
         QCOMPARE(run.imageOf(1), edited);
         QCOMPARE(run.imageOf(0), m_devices->image(1));
         QVERIFY(run.imageOf(0) != edited);
@@ -92,10 +96,26 @@ private slots:
             !run.errText.contains(QStringLiteral("Auslesen der Konfiguration war erfolgreich")));
         QCOMPARE(run.host.workingImage(), edited);
 
-        // Programmed in this run: the next programming needs no second backup.
+        // Programmed in this run, and backed up again all the same: the device on the
+        // adapter may have been swapped.
         run.edit(10);
         QVERIFY(run.session.program());
-        QCOMPARE(run.actions().count(ActionBackup), 1);
+        QCOMPARE(run.actions().count(ActionBackup), 2);
+        QCOMPARE(run.imageOf(1), edited);
+    }
+
+    // Another unit on the same adapter since the read: not written, and found anew.
+    void aDeviceSwappedOnTheAdapterIsNotWritten() {
+        Run run(root());
+        QVERIFY(run.session.read());
+        m_devices->at(1).withDevice([](sim::SimDevice& d) { d.setName("Lager"); });
+        run.edit(9);
+        QVERIFY(!run.session.program());
+        QCOMPARE(run.session.lastResult(), ExchangeResult::NotRecognised);
+        QCOMPARE(m_devices->writes(1), 0);
+        QVERIFY(run.session.program());
+        QCOMPARE(run.actions(), (QStringList{ActionRead, ActionBackup, ActionProgrammed}));
+        QCOMPARE(run.store.entries().first().event.deviceText, QStringLiteral("Lager"));
     }
 
     void failingBackupAsksAndNeinLeavesTheDevice() {
@@ -109,8 +129,8 @@ private slots:
         QCOMPARE(m_devices->image(1), before);
         QVERIFY(run.store.entries().isEmpty());
 
-        // "Ja" programs without a backup.
-        run.dialogs.setAssumeYes(true);
+        // Told to go on without one, it programs.
+        run.dialogs.setWithoutBackup(true);
         QVERIFY(run.session.program());
         QCOMPARE(m_devices->writes(1), 1);
         QCOMPARE(run.actions(), QStringList{ActionProgrammed});
@@ -143,15 +163,15 @@ private slots:
 
         Run run(root());
         const QList<HistoryEntry> entries = run.store.entries();
-        QCOMPARE(entries.size(), 3);
-        const std::optional<QByteArray> image = run.store.image(entries.at(1));
+        QCOMPARE(entries.size(), 4);
+        const std::optional<QByteArray> image = run.store.image(entries.at(2));
         QCOMPARE(image, old);
         run.host.workingImage() = *image;
         run.host.decodeImage();
         QVERIFY(run.session.program());
         QCOMPARE(m_devices->image(1), old);
         // The device was found anew: what it held before the restore was kept first.
-        QCOMPARE(run.actions().mid(3), (QStringList{ActionBackup, ActionProgrammed}));
+        QCOMPARE(run.actions().mid(4), (QStringList{ActionBackup, ActionProgrammed}));
     }
 
 private:

@@ -30,6 +30,15 @@ struct Device {
         cmd.addOption(
             {QStringLiteral("trace"), QStringLiteral("Den seriellen Datenverkehr aufzeichnen.")});
     }
+    // Writing commands: the device is read and kept in the history first.
+    static void addNoBackupOption(CommandLine& cmd) {
+        cmd.addOption({QStringLiteral("no-backup"),
+                       QStringLiteral("Auch schreiben, wenn die Sicherung vorher nicht gelingt.")});
+    }
+    void answerQuestions(const CommandLine& cmd) {
+        dialogs.setAssumeYes(cmd.isSet(QStringLiteral("yes")));
+        dialogs.setWithoutBackup(cmd.isSet(QStringLiteral("no-backup")));
+    }
 
     // False (with a message) when --port names no port.
     bool portsKnown() {
@@ -108,11 +117,12 @@ int runProgram(const QStringList& args, Io& io) {
                    QStringLiteral("OLD")});
     cmd.addOption({QStringLiteral("verify"),
                    QStringLiteral("Nach dem Neustart zurücklesen und vergleichen.")});
+    Device::addNoBackupOption(cmd);
     if (const auto status = cmd.parse(args, io))
         return *status;
     const QString file = cmd.positional(0);
     Device device(io, cmd);
-    device.dialogs.setAssumeYes(cmd.isSet(QStringLiteral("yes")));
+    device.answerQuestions(cmd);
     if (!device.editor.openConfigurationFile(file) || !device.portsKnown())
         return ExitFailure;
     // The device is identified (and read) before the file goes into the editor: a
@@ -149,10 +159,11 @@ int runReset(const QStringList& args, Io& io) {
     cmd.addPortOption();
     Device::addTraceOption(cmd);
     cmd.addOption({QStringLiteral("yes"), QStringLiteral("Die Rückfrage mit \"Ja\" beantworten.")});
+    Device::addNoBackupOption(cmd);
     if (const auto status = cmd.parse(args, io))
         return *status;
     Device device(io, cmd);
-    device.dialogs.setAssumeYes(cmd.isSet(QStringLiteral("yes")));
+    device.answerQuestions(cmd);
     if (!device.portsKnown() || !device.session.factoryReset())
         return ExitFailure;
     device.printDevice();
