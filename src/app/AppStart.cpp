@@ -17,7 +17,7 @@ void identifyApplication() {
 
 AppStart::AppStart(TAppForm::FirstShowSearch search, SessionSetup setup)
     : m_form(m_dialogs, m_dialogs, search, std::move(setup)) {
-    m_dialogs.createDialogs(&m_form);
+    m_dialogs.setMainWindow(&m_form);
     m_dialogs.attachFirmwareUpdate(m_form.firmwareUpdate());
 }
 

@@ -20,21 +20,34 @@ namespace talvaro {
 WidgetDialogs::WidgetDialogs() = default;
 WidgetDialogs::~WidgetDialogs() = default;
 
-void WidgetDialogs::createDialogs(QWidget* mainWindow) {
+namespace {
+
+// Each dialog is made when it is first needed and then kept for the run: none of them
+// costs the start of the program anything.
+template <typename Dialog> Dialog& made(std::unique_ptr<Dialog>& dialog) {
+    if (!dialog)
+        dialog = std::make_unique<Dialog>();
+    return *dialog;
+}
+
+} // namespace
+
+void WidgetDialogs::setMainWindow(QWidget* mainWindow) {
     m_mainWindow = mainWindow;
-    ErrorDialog = std::make_unique<TErrorDialog>();
-    UpDownLoad = std::make_unique<TUpDownLoad>();
-    UpDownLoad->setMainWindow(mainWindow);
-    UpDownLoad->setClosedHandler(m_transferClosed);
-    ProgErgebnisDialog = std::make_unique<TProgErgebnisDialog>();
-    HinweisBox = std::make_unique<THinweisBox>();
-    FirmwareDlg = std::make_unique<TFirmwareDlg>();
-    WaehleComPortDlg = std::make_unique<TWaehleComPortDlg>();
-    ErgebnisDialog = std::make_unique<TErgebnisDialog>();
-    AboutBox = std::make_unique<TAboutBox>();
-    KeineAnlageDlg = std::make_unique<TKeineAnlageDlg>();
-    SuchenDlg = std::make_unique<TSuchenDlg>();
-    SelectDeviceDlg = std::make_unique<TSelectDeviceDlg>();
+}
+
+TUpDownLoad& WidgetDialogs::upDownLoad() {
+    if (!UpDownLoad) {
+        made(UpDownLoad).setMainWindow(m_mainWindow);
+        UpDownLoad->setClosedHandler(m_transferClosed);
+    }
+    return *UpDownLoad;
+}
+
+TFirmwareDlg& WidgetDialogs::firmwareDlg() {
+    if (!FirmwareDlg)
+        made(FirmwareDlg).setController(m_firmwareUpdate);
+    return *FirmwareDlg;
 }
 
 DialogResult WidgetDialogs::showMessage(MessageDialog which, const QString& caption,
@@ -42,16 +55,16 @@ DialogResult WidgetDialogs::showMessage(MessageDialog which, const QString& capt
     TMessageDialog* dialog = nullptr;
     switch (which) {
     case MessageDialog::Error:
-        dialog = ErrorDialog.get();
+        dialog = &made(ErrorDialog);
         break;
     case MessageDialog::Hinweis:
-        dialog = HinweisBox.get();
+        dialog = &made(HinweisBox);
         break;
     case MessageDialog::Ergebnis:
-        dialog = ErgebnisDialog.get();
+        dialog = &made(ErgebnisDialog);
         break;
     case MessageDialog::ProgErgebnis:
-        dialog = ProgErgebnisDialog.get();
+        dialog = &made(ProgErgebnisDialog);
         break;
     }
     dialog->setWindowTitle(caption);
@@ -97,45 +110,49 @@ void WidgetDialogs::showComparison(const QString& caption, const QList<ComparedL
 }
 
 DialogResult WidgetDialogs::askNoDeviceFound(const QStringList& accessHints) {
-    KeineAnlageDlg->setAccessHints(accessHints);
-    return KeineAnlageDlg->run();
+    TKeineAnlageDlg& dialog = made(KeineAnlageDlg);
+    dialog.setAccessHints(accessHints);
+    return dialog.run();
 }
 
 std::optional<DeviceType> WidgetDialogs::selectDeviceType(DeviceType current) {
-    return SelectDeviceDlg->choose(current);
+    return made(SelectDeviceDlg).choose(current);
 }
 
 PortChoice WidgetDialogs::choosePort(const QStringList& entries, quint16 currentPort) {
-    return WaehleComPortDlg->choose(entries, currentPort);
+    return made(WaehleComPortDlg).choose(entries, currentPort);
 }
 
 void WidgetDialogs::attachFirmwareUpdate(FirmwareUpdate& update) {
-    FirmwareDlg->setController(&update);
+    m_firmwareUpdate = &update;
+    if (FirmwareDlg)
+        FirmwareDlg->setController(m_firmwareUpdate);
 }
 
 void WidgetDialogs::execFirmware() {
-    FirmwareDlg->exec();
+    firmwareDlg().exec();
 }
 
 void WidgetDialogs::execFirmwareWithFile(const QString& file) {
-    FirmwareDlg->Filename->setText(file);
-    FirmwareDlg->exec();
+    TFirmwareDlg& dialog = firmwareDlg();
+    dialog.Filename->setText(file);
+    dialog.exec();
 }
 
 void WidgetDialogs::showAbout() {
-    AboutBox->run();
+    made(AboutBox).run();
 }
 
 void WidgetDialogs::setSearchPortLabel(const QString& text) {
-    SuchenDlg->setPortLabel(text);
+    made(SuchenDlg).setPortLabel(text);
 }
 
 bool WidgetDialogs::isNoDeviceFoundShowing() const {
-    return KeineAnlageDlg->isVisible();
+    return KeineAnlageDlg && KeineAnlageDlg->isVisible();
 }
 
 void WidgetDialogs::searchAgainFromNoDeviceFound() {
-    if (KeineAnlageDlg->isVisible())
+    if (isNoDeviceFoundShowing())
         KeineAnlageDlg->finish(DialogResult::Retry);
 }
 
@@ -144,35 +161,37 @@ bool WidgetDialogs::isWaitingForUser() const {
 }
 
 bool WidgetDialogs::isSearchShowing() const {
-    return SuchenDlg->isVisible();
+    return SuchenDlg && SuchenDlg->isVisible();
 }
 
 void WidgetDialogs::execSearch() {
-    SuchenDlg->setButtonsEnabled(false);
-    SuchenDlg->run();
+    TSuchenDlg& dialog = made(SuchenDlg);
+    dialog.setButtonsEnabled(false);
+    dialog.run();
 }
 
 void WidgetDialogs::closeSearch() {
-    if (SuchenDlg->isVisible())
+    if (isSearchShowing())
         SuchenDlg->finish(DialogResult::Cancel);
 }
 
 void WidgetDialogs::setTransferCaption(const QString& caption) {
-    UpDownLoad->setWindowTitle(caption);
+    upDownLoad().setWindowTitle(caption);
 }
 
 void WidgetDialogs::setTransferLines(const QStringList& lines) {
-    UpDownLoad->clearMessage();
+    TUpDownLoad& dialog = upDownLoad();
+    dialog.clearMessage();
     for (const QString& line : lines)
-        UpDownLoad->addLine(line);
+        dialog.addLine(line);
 }
 
 void WidgetDialogs::showTransfer() {
-    UpDownLoad->show();
+    upDownLoad().show();
 }
 
 void WidgetDialogs::closeTransfer() {
-    UpDownLoad->closeTransfer();
+    upDownLoad().closeTransfer();
 }
 
 void WidgetDialogs::setTransferClosedHandler(std::function<void()> handler) {

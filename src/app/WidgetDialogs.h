@@ -25,15 +25,15 @@ class TAboutBox;
 class TFirmwareDlg;
 class FirmwareUpdate;
 
-// The real dialogs of the window. They are created once, in the order the program has
-// always created them, and live until it ends.
+// The real dialogs of the window. Each is created when it is first needed and lives
+// until the program ends.
 class WidgetDialogs : public Dialogs, public PrintDialogs {
 public:
     WidgetDialogs();
     ~WidgetDialogs() override;
 
-    // Creates the dialog windows; the main window must exist already.
-    void createDialogs(QWidget* mainWindow);
+    // The window the dialogs belong to; the main window must exist already.
+    void setMainWindow(QWidget* mainWindow);
     // The firmware dialog forwards its buttons to the main window's update.
     void attachFirmwareUpdate(FirmwareUpdate& update);
 
@@ -71,7 +71,11 @@ public:
     bool isWaitingForUser() const override;
 
 private:
+    TUpDownLoad& upDownLoad();
+    TFirmwareDlg& firmwareDlg();
+
     QWidget* m_mainWindow = nullptr;
+    FirmwareUpdate* m_firmwareUpdate = nullptr;
     // The exchange registers this while the main window is built, before the dialogs.
     std::function<void()> m_transferClosed;
     std::unique_ptr<TErrorDialog> ErrorDialog;

@@ -128,7 +128,7 @@ void TestDialogKeys::escapeLeavesARunningSearchShowing() {
     QMainWindow main;
     main.show();
     WidgetDialogs dialogs;
-    dialogs.createDialogs(&main);
+    dialogs.setMainWindow(&main);
     bool stayed = false;
     QTimer::singleShot(0, &main, [&] {
         QWidget* search = nullptr;
@@ -147,7 +147,7 @@ void TestDialogKeys::escapeLeavesARunningSearchShowing() {
 void TestDialogKeys::escapeLeavesTheTransferWindowShowing() {
     QMainWindow main;
     WidgetDialogs dialogs;
-    dialogs.createDialogs(&main);
+    dialogs.setMainWindow(&main);
     int closings = 0;
     dialogs.setTransferClosedHandler([&] { ++closings; });
     dialogs.showTransfer();

@@ -175,7 +175,7 @@ void TestDialogs::transferWindowLocksTheMainWindow() {
     QMainWindow main;
     main.show();
     WidgetDialogs dialogs;
-    dialogs.createDialogs(&main);
+    dialogs.setMainWindow(&main);
     int closings = 0;
     dialogs.setTransferClosedHandler([&] { ++closings; });
 
@@ -196,7 +196,7 @@ void TestDialogs::transferWindowLocksTheMainWindow() {
 void TestDialogs::messageLinesAreClearedAfterUse() {
     QMainWindow main;
     WidgetDialogs dialogs;
-    dialogs.createDialogs(&main);
+    dialogs.setMainWindow(&main);
     QStringList seen;
     QString caption;
     auto answer = [&](const QString& text) {
@@ -249,7 +249,7 @@ void TestDialogs::programStartOrder() {
     SettingsSandbox sandbox;
     WidgetDialogs dialogs;
     TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
-    dialogs.createDialogs(&form);
+    dialogs.setMainWindow(&form);
     form.show();
     dialogs.showTransfer();
     QVERIFY(!form.isEnabled());

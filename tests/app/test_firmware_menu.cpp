@@ -38,7 +38,7 @@ void TestFirmwareMenu::realDialogForwardsToTheWindowsUpdate() {
     SettingsSandbox sandbox;
     WidgetDialogs dialogs;
     TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
-    dialogs.createDialogs(&form);
+    dialogs.setMainWindow(&form);
     dialogs.attachFirmwareUpdate(form.firmwareUpdate());
 
     // "Start" without a file reaches the window's update, which answers with its message;

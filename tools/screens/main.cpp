@@ -22,7 +22,7 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(out);
     WidgetDialogs dialogs;
     TAppForm form(dialogs, dialogs, TAppForm::FirstShowSearch::Off);
-    dialogs.createDialogs(&form);
+    dialogs.setMainWindow(&form);
     // Away from the pointer: resting on a control, its hint would replace the page's help.
     form.move(QCursor::pos() + QPoint(1, 1));
     form.show();
