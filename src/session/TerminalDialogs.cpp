@@ -50,24 +50,22 @@ void TerminalDialogs::showMessageBox(MessageIcon, const QString& text) {
     say(terminalText(text));
 }
 
+DialogResult TerminalDialogs::answer(const QString& question, bool yes, const QString& yesLine,
+                                     const QString& noLine) {
+    say(terminalText(question));
+    say(yes ? yesLine : noLine);
+    return yes ? DialogResult::Yes : DialogResult::No;
+}
+
 DialogResult TerminalDialogs::askWarning(const QString& caption, const QString& text) {
-    say(caption + QStringLiteral(": ") + terminalText(text));
-    if (m_assumeYes) {
-        say(QStringLiteral("Ja (--yes)"));
-        return DialogResult::Yes;
-    }
-    say(QStringLiteral("Nein: ohne --yes wird nichts bestätigt."));
-    return DialogResult::No;
+    return answer(caption + QStringLiteral(": ") + text, m_assumeYes, QStringLiteral("Ja (--yes)"),
+                  QStringLiteral("Nein: ohne --yes wird nichts bestätigt."));
 }
 
 DialogResult TerminalDialogs::askWarningDefaultNo(const QString& caption, const QString& text) {
-    say(caption + QStringLiteral(": ") + terminalText(text));
-    if (m_withoutBackup) {
-        say(QStringLiteral("Ja (--no-backup)"));
-        return DialogResult::Yes;
-    }
-    say(QStringLiteral("Nein: ohne --no-backup wird nichts ohne Sicherung geschrieben."));
-    return DialogResult::No;
+    return answer(caption + QStringLiteral(": ") + text, m_withoutBackup,
+                  QStringLiteral("Ja (--no-backup)"),
+                  QStringLiteral("Nein: ohne --no-backup wird nichts ohne Sicherung geschrieben."));
 }
 
 DialogResult TerminalDialogs::askNoDeviceFound(const QStringList& accessHints) {

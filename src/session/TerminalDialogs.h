@@ -50,6 +50,9 @@ public:
 
 private:
     void say(const QString& text);
+    // The question on stderr and its answer, "&Ja" only when `yes`.
+    DialogResult answer(const QString& question, bool yes, const QString& yesLine,
+                        const QString& noLine);
 
     QTextStream& m_err;
     bool m_assumeYes = false;
