@@ -79,6 +79,9 @@ void nameWindowParts(QWidget& window) {
         if (button && action)
             button->setAccessibleName(action->iconText()); // without "&" and "..."
     }
+    // Without a name the bar would be announced by its object name.
+    if (auto* bar = window.findChild<QWidget*>(QStringLiteral("ToolBar1")))
+        bar->setAccessibleName(QStringLiteral("Symbolleiste"));
     if (auto* tree = window.findChild<QWidget*>(QStringLiteral("TreeView1")))
         tree->setAccessibleName(QStringLiteral("Seiten"));
     const auto* helpHeader = window.findChild<QLabel*>(QStringLiteral("PanelInfoHead"));
