@@ -5,9 +5,12 @@
 #include "app/AppStart.h"
 #include "startup/ProgramStart.h"
 
+#include <QTranslator>
+
 int main(int argc, char* argv[]) {
     talvaro::bench::ProbeApplication app(argc, argv);
-    talvaro::installQtTranslations(app);
+    QTranslator qtTexts;
+    talvaro::installQtTranslations(qtTexts);
     talvaro::identifyApplication();
     talvaro::AppStart start(talvaro::TAppForm::FirstShowSearch::Off);
     start.form().show();

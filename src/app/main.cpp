@@ -4,19 +4,21 @@
 #include "startup/ProgramStart.h"
 
 #include <QApplication>
+#include <QTranslator>
 
 int main(int argc, char* argv[]) {
     talvaro::StartOptions options;
+    QTranslator qtTexts;
     {
         // --help, --version and a wrong option are answered before the window's
         // application exists: no display is needed and no port is touched.
         QCoreApplication early(argc, argv);
-        talvaro::installQtTranslations(early);
+        talvaro::installQtTranslations(qtTexts);
         if (const std::optional<int> status = options.parse(QCoreApplication::arguments()))
             return *status;
     }
     QApplication app(argc, argv);
-    talvaro::installQtTranslations(app);
+    talvaro::installQtTranslations(qtTexts);
     talvaro::identifyApplication();
 
     // Before the window exists: its first showing searches the ports.

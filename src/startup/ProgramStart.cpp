@@ -12,14 +12,11 @@ QString programVersion() {
     return QStringLiteral(TALVARO_VERSION);
 }
 
-bool installQtTranslations(QCoreApplication& app) {
-    auto* translator = new QTranslator(&app);
-    if (!translator->load(QStringLiteral("qtbase_de"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
+bool installQtTranslations(QTranslator& qtTexts) {
+    if (qtTexts.isEmpty() && !qtTexts.load(QStringLiteral("qtbase_de"),
+                                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
-    }
-    return QCoreApplication::installTranslator(translator);
+    return QCoreApplication::installTranslator(&qtTexts);
 }
 
 std::optional<int> parseProgramArguments(QCommandLineParser& parser, const QStringList& arguments) {

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-class QCoreApplication;
+class QTranslator;
 
 namespace talvaro {
 
@@ -14,9 +14,11 @@ namespace talvaro {
 QString programVersion();
 
 // Loads Qt's own German texts (file and print dialogs, the command-line parser's
-// messages), so that they match the program's German whatever the desktop's language.
-// False when the Qt translations are not installed; the texts then stay English.
-bool installQtTranslations(QCoreApplication& app);
+// messages) into the running application, so that they match the program's German
+// whatever the desktop's language. The catalogue is read on the first call only; a
+// program that replaces its application installs the same translator again. False when
+// the Qt translations are not installed; the texts then stay English.
+bool installQtTranslations(QTranslator& qtTexts);
 
 // Parses a program's command line with -h/--help and --version added. Answers --help
 // and --version on stdout (status 0) and a wrong option on stderr (status 2); nothing

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QTranslator>
 
 #include <array>
 #include <memory>
@@ -71,7 +72,8 @@ int main(int argc, char* argv[]) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("talvaro-cli"));
-    talvaro::installQtTranslations(*app);
+    QTranslator qtTexts;
+    talvaro::installQtTranslations(qtTexts);
 
     if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
         printUsage(out);

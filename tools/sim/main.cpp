@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <atomic>
 #include <chrono>
@@ -56,7 +57,8 @@ bool saveImage(const QString& path, const QByteArray& image) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    installQtTranslations(app);
+    QTranslator qtTexts;
+    installQtTranslations(qtTexts);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Simulated telephone system on a pty."));
     const QCommandLineOption type(QStringLiteral("type"), QStringLiteral("Device type 0..7."),
