@@ -55,8 +55,9 @@ private slots:
 
 void TestPortDiagnosis::eachCauseGivesItsLine_data() {
     QTest::addColumn<Scene>("scene");
-    QTest::addColumn<QString>("status");    // of the first port; empty without ports
-    QTest::addColumn<QStringList>("lines"); // {dev} and {lock}: the fake folders
+    QTest::addColumn<QString>("status"); // of the first port; empty without ports
+    // {dev} and {lock}: the fake folders; {dev_}: the first as a lock file's name has it
+    QTest::addColumn<QStringList>("lines");
 
     const QString busy = QStringLiteral("belegt");
     const QString noAccess = QStringLiteral("nicht verfügbar: verweigert");
@@ -114,6 +115,14 @@ void TestPortDiagnosis::eachCauseGivesItsLine_data() {
         << QStringList{"COM1 ({dev}/ttyUSB0) ist durch eine verwaiste Sperrdatei gesperrt: "
                        "{lock}/LCK..ttyUSB0 stammt von PID 999, der nicht mehr läuft. Löschen "
                        "Sie sie: sudo rm {lock}/LCK..ttyUSB0"};
+    QTest::newRow("stale lock of a Qt program, named after the path it opened")
+        << Scene([](Rig& r) {
+               r.system.lock(QString(r.addPort(1, "ttyUSB0")).replace('/', '_'), 999);
+           })
+        << "frei"
+        << QStringList{"COM1 ({dev}/ttyUSB0) ist durch eine verwaiste Sperrdatei gesperrt: "
+                       "{lock}/LCK..{dev_}_ttyUSB0 stammt von PID 999, der nicht mehr läuft. "
+                       "Löschen Sie sie: sudo rm {lock}/LCK..{dev_}_ttyUSB0"};
     // Probing it would fail with EBUSY from this very process.
     QTest::newRow("this program's own port and lock file") << Scene([](Rig& r) {
         r.system.process(OwnPid, "talvaro", {r.addPort(1, "ttyUSB0", Result::Busy)});
@@ -202,8 +211,10 @@ void TestPortDiagnosis::eachCauseGivesItsLine() {
     Rig rig;
     scene(rig);
     const Diagnosis diagnosis = rig.run();
-    QCOMPARE(diagnosis.lines(), lines.replaceInStrings("{dev}", rig.system.roots.dev)
-                                    .replaceInStrings("{lock}", rig.system.roots.locks.first()));
+    QCOMPARE(diagnosis.lines(),
+             lines.replaceInStrings("{dev_}", QString(rig.system.roots.dev).replace('/', '_'))
+                 .replaceInStrings("{dev}", rig.system.roots.dev)
+                 .replaceInStrings("{lock}", rig.system.roots.locks.first()));
     QCOMPARE(diagnosis.ports.isEmpty() ? QString() : portStatusText(diagnosis.ports.first()),
              status);
 }
