@@ -105,16 +105,6 @@ bool openingHasSideEffects(const QString& name) {
     return name.startsWith(QLatin1String("rfcomm"));
 }
 
-// The names a port's lock files go by: the tty's own (LCK..ttyUSB0, as minicom and most
-// programs write it) and the one a Qt program, this one included, makes of the path it
-// opened (LCK..pts_0, LCK..serial_by-id_..., LCK.._home_..._link).
-QStringList lockNames(const QString& openedPath, const QString& tty) {
-    const QLatin1String dev("/dev/");
-    QString qtName = openedPath.startsWith(dev) ? openedPath.mid(dev.size()) : openedPath;
-    qtName.replace(QLatin1Char('/'), QLatin1Char('_'));
-    return qtName == tty ? QStringList{tty} : QStringList{tty, qtName};
-}
-
 // ModemManager's default filter probes only CDC-ACM ports, not plain USB serial chips.
 bool modemManagerProbes(const QString& name) {
     return name.startsWith(QLatin1String("ttyACM"));
@@ -309,16 +299,15 @@ PortState PortDiagnosis::examine(const ComPortPath& port, const Scene& scene) co
         held.holder = holder;
         state.findings << held;
     }
-    for (const QString& lockName : lockNames(port.path, name))
-        for (const PortLock& lock : m_scan.locks(lockName)) {
-            if (named.contains(lock.pid))
-                continue;
-            named << lock.pid;
-            PortFinding locked = finding(lock.running ? Cause::LockedBy : Cause::StaleLock);
-            locked.holder = {lock.pid, lock.holder};
-            locked.lockFile = lock.path;
-            state.findings << locked;
-        }
+    for (const PortLock& lock : m_scan.locks(port.path, name)) {
+        if (named.contains(lock.pid))
+            continue;
+        named << lock.pid;
+        PortFinding locked = finding(lock.running ? Cause::LockedBy : Cause::StaleLock);
+        locked.holder = {lock.pid, lock.holder};
+        locked.lockFile = lock.path;
+        state.findings << locked;
+    }
     if (!state.isHeld() && state.access.result == PortAccess::Result::Busy)
         state.findings << finding(Cause::Busy);
 

@@ -80,6 +80,14 @@ constexpr std::array<ModeBit, 9> ModeBits{{{S_IRUSR, 'r'},
                                            {S_IWOTH, 'w'},
                                            {S_IXOTH, 'x'}}};
 
+// The name a Qt program gives the lock file of the port it opened as `path`: the path
+// below /dev, or the whole path, with '/' as '_'.
+QString qtLockName(const QString& path) {
+    const QLatin1String dev("/dev/");
+    QString name = path.startsWith(dev) ? path.mid(dev.size()) : path;
+    return name.replace(QLatin1Char('/'), QLatin1Char('_'));
+}
+
 } // namespace
 
 QString DeviceFile::modeText() const {
@@ -175,23 +183,25 @@ bool SystemScan::groupDatabaseLists(const QString& user, uint gid) const {
     return false;
 }
 
-QList<PortLock> SystemScan::locks(const QString& name) const {
+QList<PortLock> SystemScan::locks(const QString& path, const QString& name) const {
     QList<PortLock> found;
-    QSet<QString> seen;
-    for (const QString& folder : m_roots.locks) {
-        const QString path = folder + QStringLiteral("/LCK..") + name;
-        QFile file(path);
-        if (seen.contains(canonical(path)) || !file.open(QIODevice::ReadOnly))
-            continue;
-        seen.insert(canonical(path));
-        PortLock lock{path, lockPid(file.read(64)), {}, false};
-        if (lock.pid <= 0)
-            continue; // no holder to name, nothing to tell
-        lock.running = QFileInfo::exists(QStringLiteral("%1/%2").arg(m_roots.proc).arg(lock.pid));
-        if (lock.running)
-            lock.holder = processName(lock.pid);
-        found << lock;
-    }
+    QSet<QString> seen; // the two names may be one, and a lock folder a link to another
+    for (const QString& lockName : {name, qtLockName(path)})
+        for (const QString& folder : m_roots.locks) {
+            const QString lockPath = folder + QStringLiteral("/LCK..") + lockName;
+            QFile file(lockPath);
+            if (seen.contains(canonical(lockPath)) || !file.open(QIODevice::ReadOnly))
+                continue;
+            seen.insert(canonical(lockPath));
+            PortLock lock{lockPath, lockPid(file.read(64)), {}, false};
+            if (lock.pid <= 0)
+                continue; // no holder to name, nothing to tell
+            lock.running =
+                QFileInfo::exists(QStringLiteral("%1/%2").arg(m_roots.proc).arg(lock.pid));
+            if (lock.running)
+                lock.holder = processName(lock.pid);
+            found << lock;
+        }
     return found;
 }
 

@@ -96,8 +96,11 @@ public:
     Login login(qint64 pid) const;
     // Whether the group database makes `user` a member of `gid` (as primary group too).
     bool groupDatabaseLists(const QString& user, uint gid) const;
-    // The lock files for the tty `name`, each once however many lock folders lead to it.
-    QList<PortLock> locks(const QString& name) const;
+    // The lock files of the port opened as `path`, the tty `name`, each once however many
+    // lock folders lead to it: under the tty's own name (LCK..ttyUSB0, as minicom and most
+    // programs write it) and under the one a Qt program, this one included, makes of the
+    // path it opened (LCK..pts_0, LCK..serial_by-id_..., LCK.._home_..._link).
+    QList<PortLock> locks(const QString& path, const QString& name) const;
     // What udev recorded of the tty `name` ("E:" lines as key -> value); nothing when
     // there is no record (no udev, as in containers).
     std::optional<QHash<QString, QString>> udevProperties(const QString& name) const;
